@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ClassRecord.h"
+#include "Object.h"
+
+#include <string>
+
+namespace fw {
+
+class Sound;
+class TextInputStream;
+class TextOutputStream;
+
+// A file or folder by path. It need not exist.
+class FolderItem : public Object {
+public:
+    static Ref<FolderItem> Create(const std::string& path);
+    static const ClassRecord& Lookup();
+    const ClassRecord& Class() const override;
+
+    const std::string& NativePath() const { return m_path; }
+    std::string Name() const;
+
+    // The item `name` inside this folder; nil when `name` is empty, is "." or
+    // "..", or holds a "/" or a NUL.
+    RefPtr<FolderItem> Child(const std::string& name) const;
+    RefPtr<FolderItem> Parent() const;
+
+    bool Exists() const;
+    bool IsFolder() const;
+    // Removes the file (or empty folder); false when it could not.
+    bool Delete() const;
+    // Atomically puts this file in the place of `destination` (rename(2));
+    // false when it could not, in which case `destination` is untouched.
+    bool MoveOver(const FolderItem& destination) const;
+
+    RefPtr<TextOutputStream> CreateTextFile() const;
+    RefPtr<TextInputStream> OpenAsTextFile() const;
+    RefPtr<Sound> OpenAsSound() const;
+
+private:
+    explicit FolderItem(std::string path)
+        : m_path(std::move(path))
+    {
+    }
+    std::string m_path;
+};
+
+// SpecialFolder.Preferences: the XDG configuration folder ($XDG_CONFIG_HOME
+// when it is an absolute path, else $HOME/.config), created when missing;
+// nil when there is none or it cannot be created.
+namespace SpecialFolder {
+RefPtr<FolderItem> Preferences();
+}
+
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Clock.h"
+#include "Control.h"
+
+namespace fw {
+
+// A timer: while Mode is 2 it raises Action every Period milliseconds on a
+// fixed schedule (start + k x Period); Mode 1 raises it once; Mode 0 stops
+// it. A timer in a window's control list stops when its window goes.
+class Timer : public Control {
+public:
+    static constexpr int kEventAction = 0;
+    static constexpr int32_t kModeOff = 0;
+    static constexpr int32_t kModeSingle = 1;
+    static constexpr int32_t kModeMultiple = 2;
+
+    static Ref<Timer> Create();
+    static const ClassRecord& Lookup();
+    const ClassRecord& Class() const override;
+
+    int32_t Mode() const { return m_mode; }
+    void SetMode(int32_t mode);
+    int32_t Period() const { return m_period; }
+    void SetPeriod(int32_t milliseconds);
+
+    // For the event loop: when the next Action is due, and the firing of it.
+    Clock::Duration NextDue() const { return m_start + m_period * m_fired * std::chrono::milliseconds(1) + std::chrono::milliseconds(m_period); }
+    void Fire();
+    int64_t ActionCount() const { return m_actions; }
+
+    void Detach() override;
+
+protected:
+    Timer() = default;
+
+private:
+    void Schedule();
+
+    int32_t m_mode = kModeMultiple;
+    int32_t m_period = 1000;
+    Clock::Duration m_start { 0 };
+    int64_t m_fired = 0; // actions fired since m_start
+    int64_t m_actions = 0;
+};
+
+}

@@ -1,0 +1,3 @@
+# Sources of the portable framework layer.
+target_sources(framework PRIVATE
+)
