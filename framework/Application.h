@@ -28,6 +28,9 @@ public:
 
     // The application's long version string, from the build's project version.
     std::string LongVersion() const;
+    // Replaces the version information that LongVersion reports, for every
+    // application object; an empty string stands for a build without one.
+    static void SetVersionInformation(const std::string& longVersion);
 
     // _AddMenuHandler: choosing the menu item named `itemName` calls
     // `handler`, whose Boolean result True means "handled". Raises

@@ -38,6 +38,7 @@ public:
     const std::string& Signature() const { return m_signature; }
     // Class names of the object parameters, "" where a place is not an object.
     const std::vector<std::string>& ParameterClasses() const { return m_parameters; }
+    // The class name of an object result, else the result's type code ("b").
     const std::string& ResultClass() const { return m_result; }
     bool HasResult() const { return !m_result.empty(); }
 
@@ -47,7 +48,9 @@ private:
     explicit CallGlue(std::string signature);
     std::string m_signature;
     std::string m_result;
+    std::string m_resultCode; // "o" for an object, else the type code
     std::vector<std::string> m_parameters;
+    std::vector<std::string> m_parameterCodes;
 };
 
 // One entry of a class's member table: one of its own operations.
@@ -242,7 +245,7 @@ T FromVariant(const Variant& value)
     } else {
         const auto* held = std::get_if<T>(&value);
         if (!held)
-            throw TypeMismatchException(std::string("expected a value of another type, got ") + VariantTypeName(value));
+            throw TypeMismatchException(std::string("expected ") + VariantTypeName(Variant(T {})) + ", given " + VariantTypeName(value));
         return *held;
     }
 }

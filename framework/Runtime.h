@@ -27,6 +27,8 @@ void InitializeFrameworkClasses();
 // RuntimeException that escaped it, or nothing.
 using ExceptionHelper = CallableEntry;
 void RuntimeSetExceptionHelper(CallableEntry helper);
+// The helper installed by RuntimeSetExceptionHelper; empty before that.
+ExceptionHelper GetExceptionHelper();
 // The framework routine that start-up hands to RuntimeSetExceptionHelper:
 // given a function object and its argument, it calls one with the other.
 Variant CallFunctionWithExceptionHandling(const std::vector<Variant>& args);
@@ -55,7 +57,8 @@ RefPtr<Window> GetImplicitWindow(const std::string& className);
 // _GetApplicationBundleResources: the folder "Resources" beside the folder
 // that holds the executable; nil when it cannot be told.
 RefPtr<FolderItem> GetApplicationBundleResources();
-// Where the executable lives; tests point it elsewhere.
+// Where the executable lives; tests point it elsewhere. An empty path goes
+// back to the running executable.
 void SetExecutablePath(const std::string& path);
 
 // Hands `url` to the desktop's handler for its scheme.

@@ -18,8 +18,9 @@ public:
     static const ClassRecord& Lookup();
     const ClassRecord& Class() const override;
 
-    // True when no further line can be read.
-    bool EOF() const;
+    // TextInputStream.EOF: true when no further line can be read. (EOF itself
+    // is a macro of <cstdio>, so the operation is spelt IsEOF.)
+    bool IsEOF() const;
     // The next line without its terminator; "" at the end.
     std::string ReadLine();
     void Close();

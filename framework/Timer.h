@@ -16,13 +16,19 @@ public:
     static constexpr int32_t kModeMultiple = 2;
 
     static Ref<Timer> Create();
+    ~Timer() override;
     static const ClassRecord& Lookup();
     const ClassRecord& Class() const override;
 
     int32_t Mode() const { return m_mode; }
     void SetMode(int32_t mode);
     int32_t Period() const { return m_period; }
+    // Periods below 1 ms are taken as 1 ms.
     void SetPeriod(int32_t milliseconds);
+    // True while the timer is scheduled with the event loop.
+    bool IsRunning() const { return m_running; }
+    // Takes the timer off the loop for good; its window has closed.
+    void Stop();
 
     // For the event loop: when the next Action is due, and the firing of it.
     Clock::Duration NextDue() const { return m_start + m_period * m_fired * std::chrono::milliseconds(1) + std::chrono::milliseconds(m_period); }
@@ -36,12 +42,16 @@ protected:
 
 private:
     void Schedule();
+    void Unschedule();
+    bool CanRun() const;
 
     int32_t m_mode = kModeMultiple;
     int32_t m_period = 1000;
     Clock::Duration m_start { 0 };
     int64_t m_fired = 0; // actions fired since m_start
     int64_t m_actions = 0;
+    bool m_running = false;
+    bool m_stopped = false; // its window closed: never runs again
 };
 
 }

@@ -24,6 +24,9 @@ public:
     static constexpr int kEventOpen = 13;
     static constexpr int kEventLayout = 16;
 
+    // Out of line: MenuBar is only declared here.
+    ~Window() override;
+
     static const ClassRecord& Lookup();
     const ClassRecord& Class() const override;
 
@@ -43,6 +46,9 @@ public:
     // nothing.
     void Close();
     bool IsClosed() const { return m_closed; }
+    // From the start of construction until a Close request: the window can
+    // take user input and its controls can raise events.
+    bool IsOpen() const { return m_inList && !m_closing && !m_closed; }
 
     int32_t Top() const { return m_top; }
     int32_t Left() const { return m_left; }
@@ -126,6 +132,7 @@ protected:
 
 private:
     void Changed();
+    void StopTimers();
     void TearDown();
 
     int32_t m_top = 0, m_left = 0, m_width = 100, m_height = 100;
@@ -140,6 +147,7 @@ private:
     RefPtr<MenuBar> m_menuBar;
     std::vector<Ref<Control>> m_controls;
     bool m_shown = false, m_closing = false, m_closed = false;
+    bool m_inList = false, m_tornDown = false;
 };
 
 // The framework's window list: every window from the start of its

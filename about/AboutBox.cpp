@@ -1,0 +1,304 @@
+#include "about/AboutBox.h"
+
+#include "app/App.h"
+#include "framework/ClassRecord.h"
+#include "framework/PropertyList.h"
+#include "framework/Runtime.h"
+
+#include <climits>
+#include <optional>
+#include <string>
+
+namespace tockamo {
+
+using namespace std::string_literals;
+
+namespace {
+
+constexpr const char* kClassName = "AboutBox.AboutBox";
+
+// None of the seven controls is part of a control array.
+constexpr int32_t kNoIndex = INT32_MIN;
+
+const fw::PropertyList& WindowProperties()
+{
+    static const fw::PropertyList list {
+        { "Placement", int32_t { 0 } },
+        { "Width", int32_t { 264 } },
+        { "Height", int32_t { 290 } },
+        { "MinWidth", int32_t { 64 } },
+        { "MinHeight", int32_t { 64 } },
+        { "MaxWidth", int32_t { 32000 } },
+        { "MaxHeight", int32_t { 32000 } },
+        { "Frame", int32_t { 0 } },
+        { "Composite", false },
+        { "HasBackColor", false },
+        { "BackColor", fw::Color { 0xFFFFFF } },
+        { "Title", "About..."s },
+        { "Visible", true },
+        { "FullScreen", false },
+        { "MenuBarVisible", true },
+        { "CloseButton", true },
+        { "Resizeable", false },
+        { "LiveResize", false },
+        { "MaximizeButton", false },
+        { "MinimizeButton", false },
+        { "FullScreenButton", false },
+        { "MacProcID", int32_t { 0 } },
+    };
+    return list;
+}
+
+struct Placement {
+    int32_t left, top, width, height, tabIndex;
+};
+
+// The twelve entries every control's list starts with.
+fw::PropertyList CommonProperties(const std::string& name, Placement at)
+{
+    return {
+        { "Name", name },
+        { "Index", kNoIndex },
+        { "Left", at.left },
+        { "Top", at.top },
+        { "Width", at.width },
+        { "Height", at.height },
+        { "LockLeft", true },
+        { "LockTop", true },
+        { "LockRight", false },
+        { "LockBottom", false },
+        { "TabPanelIndex", int32_t { 0 } },
+        { "TabIndex", at.tabIndex },
+    };
+}
+
+// Neither button is default or cancel, so Return and Escape press neither.
+fw::PropertyList ButtonProperties(const std::string& name, Placement at, const std::string& caption)
+{
+    fw::PropertyList list = CommonProperties(name, at);
+    list.insert(list.end(), {
+                                { "TabStop", true },
+                                { "Caption", caption },
+                                { "Default", false },
+                                { "Cancel", false },
+                                { "Enabled", true },
+                                { "Visible", true },
+                                { "HelpTag", ""s },
+                                { "AutoDeactivate", true },
+                                { "ButtonStyle", int32_t { 0 } },
+                                { "TextFont", "System"s },
+                                { "Bold", true },
+                                { "Italic", false },
+                                { "Underline", false },
+                                { "InitialParent", ""s },
+                            });
+    return list;
+}
+
+struct LabelLook {
+    int32_t textAlign;
+    bool multiline;
+    std::string font;
+    bool bold;
+};
+
+fw::PropertyList LabelProperties(const std::string& name, Placement at, const std::string& text, const LabelLook& look)
+{
+    fw::PropertyList list = CommonProperties(name, at);
+    list.insert(list.end(), {
+                                { "Text", text },
+                                { "TextAlign", look.textAlign },
+                                { "TextColor", fw::Color { 0x000000 } },
+                                { "Multiline", look.multiline },
+                                { "Enabled", true },
+                                { "Visible", true },
+                                { "Selectable", false },
+                                { "Transparent", false },
+                                { "HelpTag", ""s },
+                                { "AutoDeactivate", true },
+                                { "TextFont", look.font },
+                                { "Bold", look.bold },
+                                { "Italic", false },
+                                { "Underline", false },
+                                { "DataSource", ""s },
+                                { "DataField", ""s },
+                                { "InitialParent", ""s },
+                            });
+    return list;
+}
+
+constexpr int32_t kLeft = 0, kCentred = 1, kRight = 2;
+
+// Five centred lines; the label breaks them at each carriage return.
+const std::string kCredits = "Developed by\rOrvinel\r\rSr. Beta Tester\rDastrey";
+const std::string kIconCredit = "Icon: Tockamo project artwork";
+
+template<typename T>
+fw::RefPtr<T> Named(const fw::Window& window, const std::string& name)
+{
+    return fw::Cast<T>(window.ControlByName(name));
+}
+
+// __New, the control's constructor, then _AddControl; the window keeps the
+// only reference.
+void AddNewControl(fw::Window& window, const fw::ClassRecord& controlClass, const std::string& name)
+{
+    fw::Ref<fw::Control> control = window.New(controlClass);
+    fw::Cast<fw::RectControl>(control)->Constructor();
+    window.AddControl(name, control);
+}
+
+void AddButton(fw::Window& window, const std::string& name, Placement at, const std::string& caption)
+{
+    AddNewControl(window, fw::PushButton::Lookup(), name);
+    Named<fw::PushButton>(window, name)->SetTextUnit(0);
+    fw::SetProperties(*Named<fw::PushButton>(window, name), ButtonProperties(name, at, caption));
+}
+
+// A label with a size of its own gets it before its unit, and both before its list.
+void AddLabel(fw::Window& window, const std::string& name, Placement at, std::optional<float> textSize, const std::string& text, const LabelLook& look)
+{
+    AddNewControl(window, fw::Label::Lookup(), name);
+    if (textSize)
+        Named<fw::Label>(window, name)->SetTextSize(*textSize);
+    Named<fw::Label>(window, name)->SetTextUnit(0);
+    fw::SetProperties(*Named<fw::Label>(window, name), LabelProperties(name, at, text, look));
+}
+
+}
+
+fw::Ref<class AboutBox> AboutBox::Create()
+{
+    return fw::Adopt(*new AboutBox);
+}
+
+const fw::ClassRecord& AboutBox::Lookup()
+{
+    if (const fw::ClassRecord* record = fw::ClassRecord::Find(kClassName))
+        return *record;
+    ctblinit();
+    return *fw::ClassRecord::Find(kClassName);
+}
+
+void AboutBox::ctblinit()
+{
+    fw::ClassRecord::Build(kClassName, &fw::Window::Lookup(), [](fw::ClassRecord::Builder& record) {
+        record.Method("Layout", "%%", &AboutBox::Layout)
+            .Method("CreateControls", "%%", &AboutBox::CreateControls)
+            .Method("_CreateControls0", "%%", &AboutBox::CreateControls0, { { "__Scope", "Public" }, { "Hidden", std::nullopt } })
+            .Method("PushButton1", "%o<PushButton>%", &AboutBox::PushButton1)
+            .Method("PushButton2", "%o<PushButton>%", &AboutBox::PushButton2)
+            .Method("StaticText2", "%o<Label>%", &AboutBox::StaticText2)
+            .Method("StaticText1", "%o<Label>%", &AboutBox::StaticText1)
+            .Method("StaticText3", "%o<Label>%", &AboutBox::StaticText3)
+            .Method("StaticText4", "%o<Label>%", &AboutBox::StaticText4)
+            .Method("Label1", "%o<Label>%", &AboutBox::Label1)
+            .Method("PushButton1_Action", "%%o<PushButton>", &AboutBox::PushButton1_Action)
+            .Method("PushButton2_Action", "%%o<PushButton>", &AboutBox::PushButton2_Action)
+            .Method("StaticText4_Open", "%%o<Label>", &AboutBox::StaticText4_Open)
+            .Event(fw::Window::kEventLayout, "Layout", "Layout")
+            .Event(fw::Window::kEventCreateControls, "CreateControls", "CreateControls")
+            .ClassAttribute("__Scope", "Public")
+            .Creatable<AboutBox>();
+    });
+}
+
+const fw::ClassRecord& AboutBox::Class() const
+{
+    return Lookup();
+}
+
+// The window attaches no menu bar; the main window's stays in charge.
+void AboutBox::Layout()
+{
+    fw::SetProperties(*this, WindowProperties());
+}
+
+void AboutBox::CreateControls()
+{
+    Class().Operation("_CreateControls0").Invoke(*this);
+}
+
+void AboutBox::CreateControls0()
+{
+    AddButton(*this, "PushButton1", { 72, 180, 120, 21, 0 }, "Email Author");
+    Named<fw::PushButton>(*this, "PushButton1")->AddHandler(fw::PushButton::kEventAction, fw::HandlerBinding::Bind(*this, "PushButton1_Action"));
+
+    AddButton(*this, "PushButton2", { 72, 217, 120, 21, 1 }, "Visit Web Site");
+    Named<fw::PushButton>(*this, "PushButton2")->AddHandler(fw::PushButton::kEventAction, fw::HandlerBinding::Bind(*this, "PushButton2_Action"));
+
+    AddLabel(*this, "StaticText2", { 80, 86, 104, 87, 2 }, std::nullopt, kCredits, { kCentred, true, "System", false });
+    AddLabel(*this, "StaticText1", { 20, 20, 224, 45, 3 }, 30.0f, "Tockamo", { kCentred, false, "Arial", true });
+    AddLabel(*this, "StaticText3", { 87, 60, 47, 20, 4 }, 12.0f, "Version:", { kLeft, false, "Arial", true });
+
+    // The design text stands only until the label's Open puts the running version in.
+    AddLabel(*this, "StaticText4", { 144, 60, 33, 20, 5 }, 12.0f, "1.0.0", { kRight, false, "Arial", true });
+    Named<fw::Label>(*this, "StaticText4")->AddHandler(fw::Control::kEventOpen, fw::HandlerBinding::Bind(*this, "StaticText4_Open"));
+
+    AddLabel(*this, "Label1", { 0, 250, 264, 20, 6 }, std::nullopt, kIconCredit, { kCentred, false, "System", false });
+}
+
+fw::RefPtr<fw::PushButton> AboutBox::PushButton1()
+{
+    return Named<fw::PushButton>(*this, "PushButton1");
+}
+
+fw::RefPtr<fw::PushButton> AboutBox::PushButton2()
+{
+    return Named<fw::PushButton>(*this, "PushButton2");
+}
+
+fw::RefPtr<fw::Label> AboutBox::StaticText2()
+{
+    return Named<fw::Label>(*this, "StaticText2");
+}
+
+fw::RefPtr<fw::Label> AboutBox::StaticText1()
+{
+    return Named<fw::Label>(*this, "StaticText1");
+}
+
+fw::RefPtr<fw::Label> AboutBox::StaticText3()
+{
+    return Named<fw::Label>(*this, "StaticText3");
+}
+
+fw::RefPtr<fw::Label> AboutBox::StaticText4()
+{
+    return Named<fw::Label>(*this, "StaticText4");
+}
+
+fw::RefPtr<fw::Label> AboutBox::Label1()
+{
+    return Named<fw::Label>(*this, "Label1");
+}
+
+void AboutBox::PushButton1_Action(fw::PushButton&)
+{
+    fw::ShowURL(kAuthorMailURL);
+}
+
+void AboutBox::PushButton2_Action(fw::PushButton&)
+{
+    fw::ShowURL(kWebSiteURL);
+}
+
+// The version is shown exactly as the application reports it, empty included.
+void AboutBox::StaticText4_Open(fw::Label& label)
+{
+    fw::RefPtr<class App> app = App();
+    label.SetText(app->LongVersion());
+}
+
+fw::RefPtr<class AboutBox> AboutBox()
+{
+    fw::RefPtr<fw::Window> window = fw::GetImplicitWindow(kClassName);
+    if (!window) {
+        fw::RefPtr<fw::Window> made = fw::Cast<fw::Window>(AboutBox::Lookup().New());
+        made->Constructor();
+        window = made;
+    }
+    return fw::Cast<class AboutBox>(window);
+}
+
+}

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds and runs every benchmark and prints each figure with its goal beside
+# it. About four minutes; --quick shortens every phase (about 1.5 minutes, the
+# one-minute count still runs in full).
+# Usage: bash bench/run-all.sh [--quick] [build-dir]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source bench/lib.sh
+
+quick=0
+if [ "${1:-}" = "--quick" ]; then
+    quick=1
+    shift
+fi
+build=${1:-build-bench}
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOCKAMO_DESKTOP=ON -DTOCKAMO_BENCH=ON >/dev/null
+cmake --build "$build" -j "$(nproc)" --target tockamo bench_timer_accuracy bench_alarm_latency bench_program >/dev/null
+bin="$build/bin"
+
+trap 'stop_xvfb; remove_config' EXIT
+make_config
+
+if [ $quick = 1 ]; then
+    ticks=10 phase=5 runs=3
+else
+    ticks=60 phase=30 runs=5
+fi
+
+echo "== Timing, real clock, Qt backend (offscreen)"
+# The plain and the stalled run go side by side; each is one thread that
+# sleeps between ticks, so they do not disturb each other on this machine.
+QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$bin/bench_timer_accuracy" --ticks $ticks >"$BENCH_TMP/plain.txt" &
+plain=$!
+QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$bin/bench_timer_accuracy" --ticks $ticks --stall-ms 300 --stall-every 3 >"$BENCH_TMP/stalled.txt" &
+stalled=$!
+wait $plain || true
+wait $stalled || true
+cat "$BENCH_TMP/plain.txt" "$BENCH_TMP/stalled.txt"
+
+echo "== Alarm latency (SDL2 disk driver)"
+QT_QPA_PLATFORM=offscreen "$bin/bench_alarm_latency" 10 || true
+
+echo "== The program under Xvfb"
+start_xvfb
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$BENCH_TMP/audio.raw"
+"$bin/bench_program" startup "$bin/tockamo" $runs || true
+printf '#Window1Position 150,150\n#MySetMin 1\n' >"$XDG_CONFIG_HOME/tockamo.txt"
+"$bin/bench_program" countdown "$bin/tockamo" $phase $phase $phase || true

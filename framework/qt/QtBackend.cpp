@@ -1,0 +1,288 @@
+#include "QtBackend.h"
+
+#include "QtControlView.h"
+#include "QtWindow.h"
+#include "framework/Application.h"
+#include "framework/Control.h"
+#include "framework/EventLoop.h"
+#include "framework/Runtime.h"
+#include "framework/Window.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QUrl>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace fw {
+
+std::unique_ptr<Backend> CreateDesktopBackend()
+{
+    return std::make_unique<qt::QtBackend>();
+}
+
+}
+
+namespace fw::qt {
+
+namespace {
+
+QtBackend* s_current = nullptr;
+
+// Qt keeps references to argc and argv for the application's lifetime.
+int s_argc = 1;
+char s_programName[] = "tockamo";
+char* s_argv[] = { s_programName, nullptr };
+
+// The write end is used from the signal handler, which may do nothing but
+// write(2); the read end wakes the Qt loop through a socket notifier.
+int s_signalPipe[2] = { -1, -1 };
+struct sigaction s_previousTerm {};
+struct sigaction s_previousInt {};
+
+void OnTerminationSignal(int)
+{
+    int saved = errno;
+    char byte = 1;
+    [[maybe_unused]] ssize_t written = write(s_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+}
+
+void DeliverUserAction(const std::function<void()>& action)
+{
+    EventLoop& loop = EventLoop::Main();
+    loop.Dispatch(action);
+    loop.RunPending();
+    if (s_current)
+        s_current->LeaveIfQuitting();
+}
+
+QtBackend::QtBackend()
+{
+    if (!QApplication::instance())
+        m_ownApplication = std::make_unique<QApplication>(s_argc, s_argv);
+    // The framework decides when the program ends, not the last window.
+    QApplication::setQuitOnLastWindowClosed(false);
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_context, [this] { FireTimers(); });
+    InstallSignalHandlers();
+    s_current = this;
+}
+
+QtBackend::~QtBackend()
+{
+    if (s_current == this)
+        s_current = nullptr;
+    RestoreSignalHandlers();
+    for (auto& [window, qtWindow] : m_windows)
+        delete qtWindow;
+    m_windows.clear();
+    for (auto& ended : m_ended)
+        delete ended.data();
+}
+
+QtBackend* QtBackend::Current()
+{
+    return s_current;
+}
+
+QtWindow* QtBackend::WindowFor(const Window& window) const
+{
+    auto found = m_windows.find(&window);
+    return found == m_windows.end() ? nullptr : found->second;
+}
+
+void QtBackend::Run(EventLoop& loop)
+{
+    loop.RunPending();
+    TimersChanged(loop.NextDue());
+    if (loop.IsQuitting())
+        return;
+    QEventLoop qtLoop;
+    m_running = &qtLoop;
+    qtLoop.exec();
+    m_running = nullptr;
+    m_timer.stop();
+}
+
+void QtBackend::LeaveIfQuitting()
+{
+    if (m_running && EventLoop::Main().IsQuitting())
+        m_running->exit(0);
+}
+
+void QtBackend::TimersChanged(std::optional<Clock::Duration> nextDue)
+{
+    if (!nextDue) {
+        m_timer.stop();
+        return;
+    }
+    // Rounded up: waking a little late costs nothing, since each tick's due
+    // time is fixed; waking early would cost a second wake-up.
+    auto wait = std::chrono::ceil<std::chrono::milliseconds>(*nextDue - m_clock.Now()).count();
+    m_timer.start(static_cast<int>(std::clamp<long long>(wait, 0, INT_MAX)));
+}
+
+void QtBackend::FireTimers()
+{
+    EventLoop& loop = EventLoop::Main();
+    loop.FireDueTimers(m_clock.Now());
+    loop.RunPending();
+    TimersChanged(loop.NextDue());
+    LeaveIfQuitting();
+}
+
+void QtBackend::Wake()
+{
+    if (m_wakePosted.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        &m_context,
+        [this] {
+            m_wakePosted = false;
+            EventLoop::Main().RunPending();
+            LeaveIfQuitting();
+        },
+        Qt::QueuedConnection);
+}
+
+void QtBackend::WindowCreated(Window& window)
+{
+    if (m_windows.contains(&window))
+        return;
+    m_windows[&window] = new QtWindow(window);
+}
+
+void QtBackend::WindowChanged(Window& window)
+{
+    if (QtWindow* qtWindow = WindowFor(window))
+        qtWindow->Sync();
+}
+
+void QtBackend::WindowShown(Window& window)
+{
+    if (QtWindow* qtWindow = WindowFor(window))
+        qtWindow->ShowFromFramework();
+}
+
+void QtBackend::WindowDestroyed(Window& window)
+{
+    auto found = m_windows.find(&window);
+    if (found == m_windows.end())
+        return;
+    QtWindow* qtWindow = found->second;
+    m_windows.erase(found);
+    qtWindow->Detach();
+    qtWindow->hide();
+    // The window may be ending inside one of its own Qt event handlers (the
+    // close button), so its widget goes once that handler has returned.
+    qtWindow->deleteLater();
+    std::erase_if(m_ended, [](const QPointer<QtWindow>& ended) { return ended.isNull(); });
+    m_ended.emplace_back(qtWindow);
+}
+
+void QtBackend::MenuBarChanged(Window& window)
+{
+    if (QtWindow* qtWindow = WindowFor(window))
+        qtWindow->SyncMenuBar();
+}
+
+void QtBackend::ControlAdded(Window& window, Control& control)
+{
+    if (QtWindow* qtWindow = WindowFor(window))
+        qtWindow->AddControl(control);
+}
+
+void QtBackend::ControlChanged(Control& control)
+{
+    if (!control.ParentWindow())
+        return;
+    if (QtWindow* qtWindow = WindowFor(*control.ParentWindow()))
+        if (QtControlView* view = qtWindow->ViewFor(control))
+            view->Sync();
+}
+
+void QtBackend::ControlRefreshed(Control& control)
+{
+    if (!control.ParentWindow())
+        return;
+    if (QtWindow* qtWindow = WindowFor(*control.ParentWindow()))
+        if (QtControlView* view = qtWindow->ViewFor(control))
+            view->Widget()->update();
+}
+
+std::shared_ptr<SoundClip> QtBackend::LoadSound(const std::string& path)
+{
+    return SdlAudio::Load(path);
+}
+
+void QtBackend::PlaySound(const std::shared_ptr<SoundClip>& clip, const std::string&)
+{
+    m_audio.Play(std::dynamic_pointer_cast<const SdlClip>(clip));
+}
+
+void QtBackend::Beep()
+{
+    QApplication::beep();
+}
+
+void QtBackend::OpenURL(const std::string& url)
+{
+    // Qt starts the desktop's handler (xdg-open) detached, without a shell;
+    // whether it manages is not the program's concern.
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::TolerantMode));
+}
+
+void QtBackend::InstallSignalHandlers()
+{
+    if (s_signalPipe[0] < 0) {
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, s_signalPipe) != 0)
+            return;
+    }
+    m_signalNotifier = std::make_unique<QSocketNotifier>(s_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(m_signalNotifier.get(), &QSocketNotifier::activated, &m_context, [this] { OnSignal(); });
+
+    struct sigaction action {};
+    action.sa_handler = &OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, &s_previousTerm);
+    sigaction(SIGINT, &action, &s_previousInt);
+}
+
+void QtBackend::RestoreSignalHandlers()
+{
+    if (!m_signalNotifier)
+        return;
+    sigaction(SIGTERM, &s_previousTerm, nullptr);
+    sigaction(SIGINT, &s_previousInt, nullptr);
+    m_signalNotifier.reset();
+}
+
+void QtBackend::OnSignal()
+{
+    char buffer[64];
+    while (read(s_signalPipe[0], buffer, sizeof buffer) > 0) { }
+    // The same way out as the Quit menu item: the windows close first, so
+    // the main window's Close handler saves the preferences.
+    DeliverUserAction([] {
+        if (RefPtr<Application> app = GetAppObject())
+            app->QuitAction();
+        else
+            Quit(0);
+    });
+}
+
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "framework/RectControl.h"
+
+#include <QFont>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace fw {
+class Control;
+}
+
+namespace fw::qt {
+
+inline QString ToQString(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// The Qt side of one framework control. It re-reads the control's state on
+// Sync and reports the user's actions on it through DeliverUserAction; it
+// refers to the control weakly, since the framework owns it.
+class QtControlView {
+public:
+    virtual ~QtControlView() = default;
+
+    virtual QWidget* Widget() = 0;
+    // Reads the control's whole state again.
+    virtual void Sync() = 0;
+    // The control's TabIndex; views that take no focus return -1.
+    virtual int32_t TabIndex() const = 0;
+
+    // A view for `control` inside `parent`, or nullptr for controls that have
+    // nothing to show (timers).
+    static std::unique_ptr<QtControlView> Create(Control& control, QWidget* parent);
+
+protected:
+    // Position, size, visibility, enabled state and help tag.
+    static void SyncRect(QWidget& widget, const RectControl& control);
+    // "System" is the desktop's own UI font; a face that is not installed
+    // falls back to a similar one through fontconfig. Size 0 keeps the
+    // desktop's default size.
+    static QFont MakeFont(const TextStyle& style);
+};
+
+}

@@ -1,0 +1,48 @@
+#include "QtLabel.h"
+
+namespace fw::qt {
+
+QtLabel::QtLabel(Label& label, QWidget* parent)
+    : QLabel(parent)
+    , m_label(&label)
+{
+    setTextFormat(Qt::PlainText);
+    Sync();
+}
+
+QString QtLabel::DisplayText(const std::string& text)
+{
+    QString shown = ToQString(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+void QtLabel::Sync()
+{
+    RefPtr<Label> label = m_label.Lock();
+    if (!label)
+        return;
+    SyncRect(*this, *label);
+    setText(DisplayText(label->Text()));
+    setWordWrap(label->MultiLine());
+
+    Qt::Alignment horizontal = Qt::AlignLeft;
+    if (label->TextAlign() == 1)
+        horizontal = Qt::AlignHCenter;
+    else if (label->TextAlign() == 2)
+        horizontal = Qt::AlignRight;
+    setAlignment(horizontal | Qt::AlignTop);
+
+    // Disabled labels keep the style's greyed-out text.
+    QPalette colours = palette();
+    QColor text(label->TextColor().Red(), label->TextColor().Green(), label->TextColor().Blue());
+    colours.setColor(QPalette::Active, QPalette::WindowText, text);
+    colours.setColor(QPalette::Inactive, QPalette::WindowText, text);
+    setPalette(colours);
+    // An opaque label is filled with its window's background.
+    setAutoFillBackground(!label->Transparent());
+    setFont(MakeFont(label->Style()));
+}
+
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "framework/MenuItem.h"
+
+#include <QKeySequence>
+#include <QMenuBar>
+
+#include <vector>
+
+class QMenu;
+
+namespace fw::qt {
+
+// A framework menu bar drawn inside its window, above the content (never a
+// desktop-wide global menu, which would change the window's height).
+class QtMenuBar final : public QMenuBar {
+public:
+    explicit QtMenuBar(QWidget* parent);
+
+    // Rebuilds every menu from `bar`.
+    void Rebuild(MenuBar& bar);
+
+    // "Cmd+Q" becomes Ctrl+Q: the desktop's command key is Ctrl.
+    static QKeySequence ToKeySequence(const std::string& shortcut);
+
+private:
+    void AddItems(QMenu& menu, MenuItem& parent);
+
+    std::vector<QMenu*> m_menus;
+};
+
+}

@@ -1,0 +1,291 @@
+#include "QtWindow.h"
+
+#include "QtBackend.h"
+#include "QtMenuBar.h"
+#include "framework/MenuItem.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace fw::qt {
+
+namespace {
+
+// Counts a nested application of framework state.
+class SyncScope {
+public:
+    explicit SyncScope(int& depth)
+        : m_depth(depth)
+    {
+        ++m_depth;
+    }
+    ~SyncScope() { --m_depth; }
+
+private:
+    int& m_depth;
+};
+
+bool IsReturnKey(const QKeyEvent& event)
+{
+    Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    return (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier;
+}
+
+}
+
+QtWindow::QtWindow(Window& window)
+    : QWidget(nullptr)
+    , m_window(&window)
+    , m_content(new QWidget(this))
+    , m_framePosition(window.Left(), window.Top())
+{
+    m_content->installEventFilter(this);
+    Sync();
+}
+
+QtWindow::~QtWindow()
+{
+    m_views.clear();
+}
+
+void QtWindow::Detach()
+{
+    m_window = WeakPtr<Window>();
+}
+
+void QtWindow::Sync()
+{
+    RefPtr<Window> window = m_window.Lock();
+    if (!window)
+        return;
+    SyncScope scope(m_syncing);
+    QString title = ToQString(window->Title());
+    if (windowTitle() != title)
+        setWindowTitle(title);
+    SyncFlags(*window);
+
+    if (window->HasBackColor()) {
+        Color back = window->BackColor();
+        QPalette colours = m_content->palette();
+        colours.setColor(QPalette::Window, QColor(back.Red(), back.Green(), back.Blue()));
+        m_content->setPalette(colours);
+    } else {
+        m_content->setPalette(QPalette());
+    }
+    m_content->setAutoFillBackground(true);
+
+    if (m_menuBar)
+        m_menuBar->setVisible(window->MenuBarVisible());
+    SyncGeometry(*window);
+
+    bool wanted = m_everShown && window->IsShown() && window->Visible();
+    if (isVisible() != wanted)
+        setVisible(wanted);
+}
+
+void QtWindow::SyncFlags(const Window& window)
+{
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+    if (window.CloseButton())
+        flags |= Qt::WindowCloseButtonHint;
+    if (window.MinimizeButton())
+        flags |= Qt::WindowMinimizeButtonHint;
+    if (window.MaximizeButton() && window.Resizeable())
+        flags |= Qt::WindowMaximizeButtonHint;
+    if (windowFlags() == flags)
+        return;
+    // Changing the flags of a shown window hides it; it comes back at once.
+    bool wasVisible = isVisible();
+    setWindowFlags(flags);
+    if (wasVisible)
+        show();
+}
+
+int QtWindow::MenuBarHeight() const
+{
+    if (!m_menuBar || m_menuBar->isHidden())
+        return 0;
+    return m_menuBar->sizeHint().height();
+}
+
+void QtWindow::SyncGeometry(const Window& window)
+{
+    int menuHeight = MenuBarHeight();
+    QSize content(std::max(window.Width(), 0), std::max(window.Height(), 0));
+    QSize whole(content.width(), content.height() + menuHeight);
+    if (m_menuBar)
+        m_menuBar->setGeometry(0, 0, content.width(), menuHeight);
+    m_content->setGeometry(0, menuHeight, content.width(), content.height());
+
+    if (!window.Resizeable()) {
+        setFixedSize(whole);
+    } else {
+        setMinimumSize(window.MinWidth(), window.MinHeight() + menuHeight);
+        setMaximumSize(window.MaxWidth(), window.MaxHeight() + menuHeight);
+        if (size() != whole)
+            resize(whole);
+    }
+
+    QPoint position(window.Left(), window.Top());
+    if (position != m_framePosition) {
+        m_framePosition = position;
+        m_positioned = true;
+    }
+    // setGeometry places the client area, not the frame, with or without a
+    // window manager.
+    if (m_positioned && geometry().topLeft() != position)
+        setGeometry(QRect(position, whole));
+}
+
+void QtWindow::SyncMenuBar()
+{
+    RefPtr<Window> window = m_window.Lock();
+    if (!window)
+        return;
+    SyncScope scope(m_syncing);
+    RefPtr<MenuBar> bar = window->GetMenuBar();
+    if (!bar) {
+        delete m_menuBar;
+        m_menuBar = nullptr;
+    } else {
+        if (!m_menuBar)
+            m_menuBar = new QtMenuBar(this);
+        m_menuBar->Rebuild(*bar);
+        m_menuBar->setVisible(window->MenuBarVisible());
+    }
+    SyncGeometry(*window);
+}
+
+void QtWindow::AddControl(Control& control)
+{
+    if (m_views.contains(&control))
+        return;
+    std::unique_ptr<QtControlView> view = QtControlView::Create(control, m_content);
+    if (!view)
+        return;
+    view->Widget()->installEventFilter(this);
+    m_views[&control] = std::move(view);
+}
+
+QtControlView* QtWindow::ViewFor(const Control& control) const
+{
+    auto found = m_views.find(&control);
+    return found == m_views.end() ? nullptr : found->second.get();
+}
+
+void QtWindow::ShowFromFramework()
+{
+    RefPtr<Window> window = m_window.Lock();
+    if (!window)
+        return;
+    SyncScope scope(m_syncing);
+    m_everShown = true;
+    if (!m_positioned)
+        PlaceOnScreen(*window);
+    Sync();
+    // Some control settings (AcceptFocus, TabIndex) change without telling
+    // the backend; the first showing reads every control afresh.
+    for (auto& [control, view] : m_views)
+        view->Sync();
+    SyncTabOrder();
+    show();
+    raise();
+    activateWindow();
+}
+
+void QtWindow::PlaceOnScreen(Window& window)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect available = screen->availableGeometry();
+    QSize whole(window.Width(), window.Height() + MenuBarHeight());
+    QPoint position = available.center() - QPoint(whole.width() / 2, whole.height() / 2);
+    m_framePosition = position;
+    m_positioned = true;
+    setGeometry(QRect(position, whole));
+    // The framework learns where the window went as if the user had put it
+    // there.
+    window.UserMoved(position.y(), position.x());
+}
+
+void QtWindow::SyncTabOrder()
+{
+    std::vector<QtControlView*> order;
+    for (auto& [control, view] : m_views)
+        if (view->TabIndex() >= 0)
+            order.push_back(view.get());
+    std::stable_sort(order.begin(), order.end(), [](QtControlView* a, QtControlView* b) { return a->TabIndex() < b->TabIndex(); });
+    for (size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1]->Widget(), order[i]->Widget());
+}
+
+void QtWindow::closeEvent(QCloseEvent* event)
+{
+    // The framework decides what closing means; it ends the window through
+    // WindowDestroyed when it does.
+    event->ignore();
+    WeakPtr<Window> weak = m_window;
+    if (!weak.IsAlive())
+        return;
+    DeliverUserAction([weak] {
+        if (RefPtr<Window> window = weak.Lock())
+            window->UserClose();
+    });
+}
+
+void QtWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (m_syncing || !isVisible())
+        return;
+    RefPtr<Window> window = m_window.Lock();
+    if (!window)
+        return;
+    QPoint position = geometry().topLeft();
+    if (position == QPoint(window->Left(), window->Top()))
+        return;
+    m_framePosition = position;
+    m_positioned = true;
+    WeakPtr<Window> weak = m_window;
+    DeliverUserAction([weak, position] {
+        if (RefPtr<Window> moved = weak.Lock())
+            moved->UserMoved(position.y(), position.x());
+    });
+}
+
+void QtWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (IsReturnKey(*event) && PressReturn())
+        return;
+    QWidget::keyPressEvent(event);
+}
+
+bool QtWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Return and Enter press the default button whichever control has the
+    // focus; a plain Qt window only does that inside a dialog.
+    if (event->type() == QEvent::KeyPress && IsReturnKey(*static_cast<QKeyEvent*>(event)) && PressReturn())
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+bool QtWindow::PressReturn()
+{
+    WeakPtr<Window> weak = m_window;
+    if (!weak.IsAlive())
+        return false;
+    bool pressed = false;
+    DeliverUserAction([weak, &pressed] {
+        if (RefPtr<Window> window = weak.Lock())
+            pressed = window->PressReturn();
+    });
+    return pressed;
+}
+
+}

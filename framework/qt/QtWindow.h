@@ -1,0 +1,68 @@
+#pragma once
+
+#include "QtControlView.h"
+#include "framework/Window.h"
+
+#include <QPoint>
+#include <QWidget>
+
+#include <memory>
+#include <unordered_map>
+
+namespace fw::qt {
+
+class QtMenuBar;
+
+// The Qt top-level window of one framework window. Its client area holds the
+// menu bar (when the framework attaches one) above a content widget of
+// exactly the framework window's size, in which the controls sit at their
+// own positions. The framework window's Top and Left are the screen position
+// of the client area's top-left corner.
+class QtWindow final : public QWidget {
+public:
+    explicit QtWindow(Window& window);
+    ~QtWindow() override;
+
+    // Reads the window's state again: title, flags, colours, size, position.
+    void Sync();
+    void SyncMenuBar();
+    void ShowFromFramework();
+    // The framework window is gone; from now on nothing is reported.
+    void Detach();
+
+    void AddControl(Control& control);
+    QtControlView* ViewFor(const Control& control) const;
+
+    QWidget* Content() const { return m_content; }
+    QtMenuBar* MenuBarWidget() const { return m_menuBar; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int MenuBarHeight() const;
+    void SyncGeometry(const Window& window);
+    void SyncFlags(const Window& window);
+    void SyncTabOrder();
+    void PlaceOnScreen(Window& window);
+    // True when Return or Enter reached the window's default button.
+    bool PressReturn();
+
+    WeakPtr<Window> m_window;
+    QWidget* m_content;
+    QtMenuBar* m_menuBar = nullptr;
+    std::unordered_map<const Control*, std::unique_ptr<QtControlView>> m_views;
+    // The position last taken from the framework; a window whose position
+    // the program never set is centred on the screen when first shown.
+    QPoint m_framePosition;
+    bool m_positioned = false;
+    bool m_everShown = false;
+    // While the framework's state is being applied, Qt's own move events
+    // are echoes of it, not the user's doing.
+    int m_syncing = 0;
+};
+
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+namespace tockamo::testing {
+
+// Failures of the file system, injected at the C library boundary: this test
+// binary defines open, write, fsync and rename itself, so the framework's own
+// calls reach these first and see exactly the errors a full disk, a failing
+// device or a read-only mount would give them. Only paths inside the armed
+// folder are affected; everything else passes straight through.
+enum class FileFault {
+    Create, // open with O_CREAT fails (EROFS): a read-only folder
+    Write,  // the first write stores a few bytes, every later one fails (ENOSPC): a full disk
+    Sync,   // fsync fails (EIO): the device lost the data
+    Rename, // rename fails (EIO): the replacement never happens
+};
+
+class FileFaults {
+public:
+    // Makes every call of that kind on a file inside `folder` fail until the
+    // object goes.
+    FileFaults(FileFault fault, std::string folder);
+    ~FileFaults();
+    FileFaults(const FileFaults&) = delete;
+    FileFaults& operator=(const FileFaults&) = delete;
+
+    // How many calls were made to fail: zero means the code under test never
+    // reached the step, and the test proves nothing.
+    int Hits() const;
+};
+
+}

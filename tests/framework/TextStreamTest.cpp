@@ -1,0 +1,129 @@
+#include "framework/TextInputStream.h"
+#include "framework/TextOutputStream.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string TempFile(const std::string& name)
+{
+    fs::path dir = fs::path(::testing::TempDir()) / "tockamo-textstream";
+    fs::create_directories(dir);
+    return (dir / name).string();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+std::vector<std::string> ReadAllLines(const std::string& path)
+{
+    fw::RefPtr<fw::TextInputStream> in = fw::TextInputStream::Open(path);
+    std::vector<std::string> lines;
+    while (!in->IsEOF())
+        lines.push_back(in->ReadLine());
+    EXPECT_EQ(in->ReadLine(), "") << "reading at the end gives an empty line";
+    in->Close();
+    return lines;
+}
+
+TEST(TextStreamTest, ReadLineSplitsAtEveryTerminator)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        { "empty file", "", {} },
+        { "LF", "a\nb\n", { "a", "b" } },
+        { "CRLF", "a\r\nb\r\n", { "a", "b" } },
+        { "lone CR", "a\rb\r", { "a", "b" } },
+        { "mixed", "a\r\nb\rc\nd", { "a", "b", "c", "d" } },
+        { "last line without terminator", "#MySetMin 45", { "#MySetMin 45" } },
+        { "empty lines", "\n\n", { "", "" } },
+        { "CR then empty line", "a\r\r\nb", { "a", "", "b" } },
+        { "LF CR is two terminators", "a\n\rb", { "a", "", "b" } },
+        { "only CR", "\r", { "" } },
+        { "NUL and invalid UTF-8 kept", std::string("a\0b\xFF\xC3\n", 6), { std::string("a\0b\xFF\xC3", 5) } },
+        { "trailing blanks kept", "#MySetMin  \n", { "#MySetMin  " } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = TempFile("lines.txt");
+        WriteBytes(path, c.bytes);
+        EXPECT_EQ(ReadAllLines(path), c.lines);
+    }
+}
+
+TEST(TextStreamTest, VeryLongLineComesBackWhole)
+{
+    const std::string path = TempFile("long.txt");
+    std::string line(1 << 20, 'x');
+    WriteBytes(path, line + "\nend");
+    EXPECT_EQ(ReadAllLines(path), (std::vector<std::string> { line, "end" }));
+}
+
+TEST(TextStreamTest, WriterEndsLinesWithLfAndReaderReadsThemBack)
+{
+    const std::string path = TempFile("prefs.txt");
+    WriteBytes(path, "an older and longer file that must be truncated\n");
+    fw::RefPtr<fw::TextOutputStream> out = fw::TextOutputStream::Create(path);
+    ASSERT_TRUE(out);
+    out->WriteLine("#Window1Position 150,200");
+    out->WriteLine("#MySetMin 25");
+    out->Write("no newline");
+    EXPECT_FALSE(out->HasFailed());
+    EXPECT_TRUE(out->Close());
+    EXPECT_TRUE(out->Close()) << "a second Close repeats the first result";
+    out->WriteLine("after close is dropped");
+
+    EXPECT_EQ(ReadBytes(path), "#Window1Position 150,200\n#MySetMin 25\nno newline");
+    EXPECT_EQ(ReadAllLines(path), (std::vector<std::string> { "#Window1Position 150,200", "#MySetMin 25", "no newline" }));
+}
+
+TEST(TextStreamTest, FailedWritesMakeCloseReportFailure)
+{
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    fw::RefPtr<fw::TextOutputStream> out = fw::TextOutputStream::Create("/dev/full");
+    ASSERT_TRUE(out);
+    out->WriteLine("#MySetMin 25");
+    EXPECT_TRUE(out->HasFailed());
+    EXPECT_FALSE(out->Close());
+    EXPECT_FALSE(out->Close());
+}
+
+TEST(TextStreamTest, OpeningWhatIsNotAFileGivesNil)
+{
+    EXPECT_TRUE(fw::TextInputStream::Open(TempFile("does-not-exist.txt")).IsNil());
+    EXPECT_TRUE(fw::TextInputStream::Open(fs::path(TempFile("x")).parent_path().string()).IsNil());
+    EXPECT_TRUE(fw::TextOutputStream::Create(TempFile("no-such-folder/x.txt")).IsNil());
+}
+
+TEST(TextStreamTest, ClosedInputStreamIsAtEnd)
+{
+    const std::string path = TempFile("closed.txt");
+    WriteBytes(path, "a\nb\n");
+    fw::RefPtr<fw::TextInputStream> in = fw::TextInputStream::Open(path);
+    EXPECT_EQ(in->ReadLine(), "a");
+    in->Close();
+    EXPECT_TRUE(in->IsEOF());
+    EXPECT_EQ(in->ReadLine(), "");
+}
+
+}

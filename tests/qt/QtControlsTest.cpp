@@ -1,0 +1,207 @@
+#include "QtTestWindow.h"
+
+#include "framework/Label.h"
+#include "framework/PushButton.h"
+#include "framework/TextField.h"
+#include "framework/UpDownArrows.h"
+#include "framework/qt/QtLabel.h"
+#include "framework/qt/QtPushButton.h"
+#include "framework/qt/QtTextField.h"
+#include "framework/qt/QtUpDownArrows.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QTest>
+#include <QToolButton>
+
+namespace fw::qt::testing {
+
+namespace {
+
+using QtControlsTest = DesktopTest;
+
+template<typename View>
+View& ViewOf(QtWindow& qtWindow, Window& window, const std::string& name)
+{
+    auto* view = dynamic_cast<View*>(qtWindow.ViewFor(*window.ControlByName(name)));
+    if (!view)
+        throw std::runtime_error("no view of the expected kind for " + name);
+    return *view;
+}
+
+// The columns in which a pixel close to `colour` appears.
+std::pair<int, int> ColumnsOf(const QImage& image, QColor colour)
+{
+    int first = image.width(), last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            QColor pixel = image.pixelColor(x, y);
+            int distance = std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) + std::abs(pixel.blue() - colour.blue());
+            if (distance < 60) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+        }
+    }
+    return { first, last };
+}
+
+}
+
+TEST_F(QtControlsTest, LabelShowsColourSizeFontAndAlignment)
+{
+    struct Case {
+        const char* name;
+        uint32_t colour;
+        float size;
+        int32_t align;
+        std::string font;
+        bool bold;
+    };
+    const Case cases[] = {
+        { "red size 14 centred", 0xFF0000, 14, 1, "System", true },
+        { "black default size left", 0x000000, 0, 0, "System", true },
+        { "blue right", 0x0000FF, 12, 2, "Arial", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ControlSpec label = MakeLabel("Label1", QRect(0, 0, 200, 40), "Set",
+            { { "TextAlign", c.align }, { "TextColor", Color { c.colour } }, { "TextFont", c.font }, { "Bold", c.bold } });
+        label.textSize = c.size;
+        Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(200, 40, c.name), { label } });
+        window->Show();
+        QtWindow& qtWindow = QtWindowOf(*window);
+        auto& view = ViewOf<QtLabel>(qtWindow, *window, "Label1");
+
+        float expectedSize = c.size > 0 ? c.size : QApplication::font().pointSizeF();
+        EXPECT_FLOAT_EQ(view.font().pointSizeF(), expectedSize);
+        EXPECT_EQ(view.font().bold(), c.bold);
+        EXPECT_EQ(view.text(), QStringLiteral("Set"));
+
+        QColor colour(QRgb(c.colour));
+        auto [first, last] = ColumnsOf(view.grab().toImage(), colour);
+        ASSERT_GE(last, 0) << "no text in the label's colour";
+        int middle = (first + last) / 2;
+        if (c.align == 0)
+            EXPECT_LT(first, 10);
+        else if (c.align == 1)
+            EXPECT_NEAR(middle, 100, 6);
+        else
+            EXPECT_GT(last, 190);
+        SavePicture(qtWindow, std::string("label-") + c.name);
+        window->Close();
+        ProcessQtEvents();
+    }
+}
+
+TEST_F(QtControlsTest, MultiLineLabelBreaksAtCarriageReturns)
+{
+    ControlSpec label = MakeLabel("Credits", QRect(0, 0, 104, 87), "Developed by\rOrvinel\r\rSr. Beta Tester\rDastrey",
+        { { "TextAlign", int32_t(1) }, { "MultiLine", true } });
+    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(104, 87, "Credits"), { label } });
+    window->Show();
+    auto& view = ViewOf<QtLabel>(QtWindowOf(*window), *window, "Credits");
+    EXPECT_EQ(view.text().split(QLatin1Char('\n')).size(), 5);
+    EXPECT_GT(view.sizeHint().height(), 4 * view.fontMetrics().height());
+    SavePicture(QtWindowOf(*window), "label-multiline");
+}
+
+TEST_F(QtControlsTest, ReturnPressesTheEnabledDefaultButtonFromAnyFocus)
+{
+    struct Case {
+        const char* name;
+        bool startEnabled;
+        const char* focus;
+        Qt::Key key;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        { "Return in the field", true, "SetMin", Qt::Key_Return, { "MyStart.Action" } },
+        { "Enter on the other button", true, "MyPause", Qt::Key_Enter, { "MyStart.Action" } },
+        { "Return on the default button itself", true, "MyStart", Qt::Key_Return, { "MyStart.Action" } },
+        { "Return on the window", true, nullptr, Qt::Key_Return, { "MyStart.Action" } },
+        { "default button disabled", false, "SetMin", Qt::Key_Return, {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestWindow::Log().clear();
+        Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"),
+            {
+                MakeField("SetMin", QRect(20, 52, 40, 30), "30"),
+                MakeButton("MyStart", QRect(20, 90, 80, 20), "Start", true, c.startEnabled),
+                MakeButton("MyPause", QRect(112, 90, 80, 20), "Pause", false, true),
+            } });
+        window->Show();
+        QtWindow& qtWindow = QtWindowOf(*window);
+        QWidget* target = c.focus ? qtWindow.ViewFor(*window->ControlByName(c.focus))->Widget() : &qtWindow;
+        QTest::keyClick(target, c.key, c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_EQ(TestWindow::Log(), c.expected);
+        EXPECT_TRUE(ViewOf<QtPushButton>(qtWindow, *window, "MyStart").isDefault());
+        SavePicture(qtWindow, std::string("return-") + c.name);
+        window->Close();
+        ProcessQtEvents();
+    }
+}
+
+TEST_F(QtControlsTest, ButtonFollowsItsStateAndClicksPressIt)
+{
+    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"),
+        { MakeButton("MyPause", QRect(112, 90, 80, 20), "Pause", false, false) } });
+    window->Show();
+    auto& view = ViewOf<QtPushButton>(QtWindowOf(*window), *window, "MyPause");
+    EXPECT_FALSE(view.isEnabled());
+    QTest::mouseClick(&view, Qt::LeftButton);
+    EXPECT_TRUE(TestWindow::Log().empty());
+
+    auto button = Cast<PushButton>(window->ControlByName("MyPause"));
+    button->SetEnabled(true);
+    button->SetDefault(true);
+    button->SetCaption("Continue");
+    EXPECT_TRUE(view.isEnabled());
+    EXPECT_TRUE(view.isDefault());
+    EXPECT_EQ(view.text(), QStringLiteral("Continue"));
+    QTest::mouseClick(&view, Qt::LeftButton);
+    EXPECT_EQ(TestWindow::Log(), std::vector<std::string> { "MyPause.Action" });
+    SavePicture(QtWindowOf(*window), "button-continue");
+}
+
+TEST_F(QtControlsTest, FieldIsReadOnlyRightAlignedAndShowsItsText)
+{
+    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"), { MakeField("MinLeft", QRect(96, 52, 40, 30), "60") } });
+    window->Show();
+    auto& view = ViewOf<QtTextField>(QtWindowOf(*window), *window, "MinLeft");
+    EXPECT_TRUE(view.isReadOnly());
+    EXPECT_TRUE(view.hasFrame());
+    EXPECT_TRUE(view.alignment() & Qt::AlignRight);
+    EXPECT_EQ(view.geometry(), QRect(96, 52, 40, 30));
+
+    Cast<TextField>(window->ControlByName("MinLeft"))->SetText("59");
+    EXPECT_EQ(view.text(), QStringLiteral("59"));
+    QTest::keyClicks(&view, "7");
+    EXPECT_EQ(view.text(), QStringLiteral("59"));
+    EXPECT_EQ(Cast<TextField>(window->ControlByName("MinLeft"))->Text(), "59");
+    SavePicture(QtWindowOf(*window), "field");
+}
+
+TEST_F(QtControlsTest, ClickingAnArrowRaisesUpOrDown)
+{
+    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"), { MakeArrows("UpDownArrows1", QRect(63, 55, 13, 23)) } });
+    window->Show();
+    QtWindow& qtWindow = QtWindowOf(*window);
+    auto& view = ViewOf<QtUpDownArrows>(qtWindow, *window, "UpDownArrows1");
+    EXPECT_EQ(view.geometry(), QRect(63, 55, 13, 23));
+    EXPECT_EQ(view.UpButton()->focusPolicy(), Qt::NoFocus);
+
+    QTest::mouseClick(view.UpButton(), Qt::LeftButton);
+    QTest::mouseClick(view.DownButton(), Qt::LeftButton);
+    QTest::mouseClick(view.DownButton(), Qt::LeftButton);
+    EXPECT_EQ(TestWindow::Log(), (std::vector<std::string> { "UpDownArrows1.Up", "UpDownArrows1.Down", "UpDownArrows1.Down" }));
+    EXPECT_TRUE(view.UpButton()->autoRepeat());
+    SavePicture(qtWindow, "arrows");
+
+    Cast<UpDownArrows>(window->ControlByName("UpDownArrows1"))->SetEnabled(false);
+    QTest::mouseClick(view.UpButton(), Qt::LeftButton);
+    EXPECT_EQ(TestWindow::Log().size(), 3u);
+}
+
+}

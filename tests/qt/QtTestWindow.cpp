@@ -1,0 +1,240 @@
+#include "QtTestWindow.h"
+
+#include "framework/Label.h"
+#include "framework/PushButton.h"
+#include "framework/RectControl.h"
+#include "framework/Runtime.h"
+#include "framework/TextField.h"
+#include "framework/Timer.h"
+#include "framework/UpDownArrows.h"
+
+#include <QCoreApplication>
+#include <QPixmap>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace fw::qt::testing {
+
+namespace {
+
+WindowSpec& NextSpec()
+{
+    static WindowSpec spec;
+    return spec;
+}
+
+PropertyList Place(const std::string& name, QRect rect)
+{
+    return {
+        { "Name", name },
+        { "Left", int32_t(rect.left()) },
+        { "Top", int32_t(rect.top()) },
+        { "Width", int32_t(rect.width()) },
+        { "Height", int32_t(rect.height()) },
+    };
+}
+
+}
+
+const ClassRecord& TestWindow::Lookup()
+{
+    return ClassRecord::Build("TestWindow.TestWindow", &Window::Lookup(), [](ClassRecord::Builder& builder) {
+        builder.Method("Layout", "%%", &TestWindow::Layout);
+        builder.Method("CreateControls", "%%", &TestWindow::CreateControls);
+        builder.Method("Event_Close", "%%", &TestWindow::Event_Close);
+        builder.Method("Button_Action", "%%o<PushButton>", &TestWindow::Button_Action);
+        builder.Method("Arrows_Up", "%%o<UpDownArrows>", &TestWindow::Arrows_Up);
+        builder.Method("Arrows_Down", "%%o<UpDownArrows>", &TestWindow::Arrows_Down);
+        builder.Method("Timer_Action", "%%o<Timer>", &TestWindow::Timer_Action);
+        builder.Event(Window::kEventLayout, "Layout", "Layout");
+        builder.Event(Window::kEventCreateControls, "CreateControls", "CreateControls");
+        builder.Event(Window::kEventClose, "Close", "Event_Close");
+    });
+}
+
+const ClassRecord& TestWindow::Class() const
+{
+    return Lookup();
+}
+
+Ref<TestWindow> TestWindow::Open(WindowSpec spec)
+{
+    NextSpec() = std::move(spec);
+    Ref<TestWindow> window = Adopt(*new TestWindow);
+    window->Constructor();
+    return window;
+}
+
+std::vector<std::string>& TestWindow::Log()
+{
+    static std::vector<std::string> log;
+    return log;
+}
+
+void TestWindow::Layout()
+{
+    m_spec = std::move(NextSpec());
+    NextSpec() = {};
+    if (m_spec.menuBar)
+        SetMenuBar(m_spec.menuBar);
+    SetProperties(*this, m_spec.properties);
+}
+
+void TestWindow::CreateControls()
+{
+    for (const ControlSpec& spec : m_spec.controls) {
+        Ref<Control> control = New(*spec.controlClass);
+        if (auto* rect = dynamic_cast<RectControl*>(control.Ptr()))
+            rect->Constructor();
+        AddControl(spec.name, control);
+        if (spec.textSize > 0)
+            Cast<Label>(ControlByName(spec.name))->SetTextSize(spec.textSize);
+        SetProperties(*ControlByName(spec.name), spec.properties);
+        for (const auto& [event, handler] : spec.handlers)
+            ControlByName(spec.name)->AddHandler(event, HandlerBinding::Bind(*this, handler));
+    }
+}
+
+void TestWindow::Event_Close()
+{
+    Log().push_back("Close");
+}
+
+void TestWindow::Button_Action(PushButton& button)
+{
+    Log().push_back(button.Name() + ".Action");
+}
+
+void TestWindow::Arrows_Up(UpDownArrows& arrows)
+{
+    Log().push_back(arrows.Name() + ".Up");
+}
+
+void TestWindow::Arrows_Down(UpDownArrows& arrows)
+{
+    Log().push_back(arrows.Name() + ".Down");
+}
+
+void TestWindow::Timer_Action(Timer& timer)
+{
+    Log().push_back(timer.Name() + ".Action");
+    if (std::count(Log().begin(), Log().end(), timer.Name() + ".Action") == 3) {
+        timer.SetMode(Timer::kModeOff);
+        Quit(0);
+    }
+}
+
+Ref<TestApp> TestApp::Create()
+{
+    return Adopt(*new TestApp);
+}
+
+const ClassRecord& TestApp::Lookup()
+{
+    return ClassRecord::Build("QtTestApp", &Application::Lookup(), [](ClassRecord::Builder&) { });
+}
+
+const ClassRecord& TestApp::Class() const
+{
+    return Lookup();
+}
+
+void DesktopTest::SetUp()
+{
+    auto backend = std::make_unique<QtBackend>();
+    m_backend = backend.get();
+    InstallBackend(std::move(backend));
+    RuntimeInit();
+    InitializeFrameworkClasses();
+    InitPluginEntrypoints();
+    TestWindow::Log().clear();
+}
+
+void DesktopTest::TearDown()
+{
+    FinalizeFrameworkGlobals();
+    RuntimeExit();
+    InstallBackend(nullptr);
+    ProcessQtEvents();
+}
+
+QtWindow& DesktopTest::QtWindowOf(const Window& window)
+{
+    QtWindow* qtWindow = m_backend->WindowFor(window);
+    if (!qtWindow)
+        throw std::runtime_error("the backend has no Qt window for this window");
+    return *qtWindow;
+}
+
+void DesktopTest::ProcessQtEvents()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+void DesktopTest::SavePicture(QWidget& widget, const std::string& name)
+{
+    QString file = QString::fromStdString(name);
+    file.replace(QLatin1Char(' '), QLatin1Char('-'));
+    QString path = QStringLiteral(TOCKAMO_QT_TEST_OUTPUT_DIR "/") + file + QStringLiteral(".png");
+    EXPECT_TRUE(widget.grab().save(path)) << path.toStdString();
+}
+
+PropertyList FixedWindow(int32_t width, int32_t height, const std::string& title)
+{
+    return {
+        { "Width", width },
+        { "Height", height },
+        { "Title", title },
+        { "Resizeable", false },
+        { "MaximizeButton", false },
+        { "MinimizeButton", false },
+        { "CloseButton", true },
+    };
+}
+
+ControlSpec MakeLabel(const std::string& name, QRect rect, const std::string& text, PropertyList extra)
+{
+    PropertyList list = Place(name, rect);
+    list.push_back({ "Text", text });
+    list.insert(list.end(), extra.begin(), extra.end());
+    return { name, &Label::Lookup(), list, 0, {} };
+}
+
+ControlSpec MakeButton(const std::string& name, QRect rect, const std::string& caption, bool isDefault, bool enabled)
+{
+    PropertyList list = Place(name, rect);
+    list.push_back({ "Caption", caption });
+    list.push_back({ "Default", isDefault });
+    list.push_back({ "Enabled", enabled });
+    return { name, &PushButton::Lookup(), list, 0, { { PushButton::kEventAction, "Button_Action" } } };
+}
+
+ControlSpec MakeField(const std::string& name, QRect rect, const std::string& text)
+{
+    PropertyList list = Place(name, rect);
+    list.push_back({ "Text", text });
+    list.push_back({ "ReadOnly", true });
+    list.push_back({ "Alignment", int32_t(2) });
+    return { name, &TextField::Lookup(), list, 0, {} };
+}
+
+ControlSpec MakeArrows(const std::string& name, QRect rect)
+{
+    PropertyList list = Place(name, rect);
+    list.push_back({ "AcceptFocus", false });
+    return { name, &UpDownArrows::Lookup(), list, 0, { { UpDownArrows::kEventUp, "Arrows_Up" }, { UpDownArrows::kEventDown, "Arrows_Down" } } };
+}
+
+}
+
+namespace fw::qt::testing {
+
+ControlSpec MakeTimer(const std::string& name, int32_t period)
+{
+    return { name, &Timer::Lookup(), { { "Mode", Timer::kModeOff }, { "Period", period } }, 0, { { Timer::kEventAction, "Timer_Action" } } };
+}
+
+}

@@ -1,0 +1,199 @@
+#include "QtTestWindow.h"
+
+#include "framework/EventLoop.h"
+#include "framework/Runtime.h"
+#include "framework/qt/QtMenuBar.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMenu>
+#include <QScreen>
+#include <QWindow>
+
+namespace fw::qt::testing {
+
+namespace {
+
+using QtWindowTest = DesktopTest;
+
+Ref<MenuBar> FileMenu()
+{
+    Ref<MenuBar> bar = MenuBar::Create();
+    Ref<MenuItem> file = MenuItem::Create();
+    file->SetName("FileMenu");
+    file->SetText("&File");
+    Ref<MenuItem> about = MenuItem::Create();
+    about->SetName("FileAboutBox");
+    about->SetText("About Box");
+    Ref<QuitMenuItem> quit = QuitMenuItem::Create();
+    quit->SetName("FileQuit");
+    quit->SetText("&Quit");
+    quit->SetKeyboardShortcut("Cmd+Q");
+    file->Append(about);
+    file->Append(quit);
+    bar->Append(file);
+    return bar;
+}
+
+QColor PixelAt(QWidget& widget, QPoint point)
+{
+    return widget.grab().toImage().pixelColor(point);
+}
+
+}
+
+TEST_F(QtWindowTest, ShowsTitleSizeColoursAndMenuBar)
+{
+    struct Case {
+        const char* name;
+        bool menuBar;
+        bool hasBackColor;
+        QColor background;
+    };
+    const Case cases[] = {
+        { "plain", false, false, QColor() },
+        { "red background", false, true, QColor(0xFF, 0, 0) },
+        { "with menu bar", true, false, QColor() },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowSpec spec;
+        if (c.menuBar)
+            spec.menuBar = FileMenu();
+        spec.properties = FixedWindow(212, 130, "Tockamo");
+        spec.properties.push_back({ "HasBackColor", c.hasBackColor });
+        spec.properties.push_back({ "BackColor", Color { 0xFF0000 } });
+        spec.controls.push_back(MakeButton("MyStart", QRect(20, 90, 80, 20), "Start", true, true));
+        Ref<TestWindow> window = TestWindow::Open(spec);
+        window->SetTop(100);
+        window->SetLeft(120);
+        window->Show();
+        QtWindow& qtWindow = QtWindowOf(*window);
+
+        EXPECT_TRUE(qtWindow.isVisible());
+        EXPECT_EQ(qtWindow.windowTitle(), QStringLiteral("Tockamo"));
+        EXPECT_EQ(qtWindow.Content()->size(), QSize(212, 130));
+        int menuHeight = c.menuBar ? qtWindow.MenuBarWidget()->height() : 0;
+        EXPECT_EQ(c.menuBar, qtWindow.MenuBarWidget() != nullptr);
+        if (c.menuBar) {
+            EXPECT_GT(menuHeight, 0);
+            EXPECT_FALSE(qtWindow.MenuBarWidget()->isNativeMenuBar());
+            EXPECT_EQ(qtWindow.Content()->y(), menuHeight);
+        }
+        // Fixed size, with the menu bar on top of the content's own height.
+        EXPECT_EQ(qtWindow.size(), QSize(212, 130 + menuHeight));
+        EXPECT_EQ(qtWindow.minimumSize(), qtWindow.maximumSize());
+        EXPECT_FALSE(qtWindow.windowFlags() & Qt::WindowMaximizeButtonHint);
+        EXPECT_FALSE(qtWindow.windowFlags() & Qt::WindowMinimizeButtonHint);
+        EXPECT_TRUE(qtWindow.windowFlags() & Qt::WindowCloseButtonHint);
+        // The button keeps its position within the content.
+        QWidget* button = qtWindow.ViewFor(*window->ControlByName("MyStart"))->Widget();
+        EXPECT_EQ(button->geometry(), QRect(20, 90, 80, 20));
+
+        QColor expected = c.hasBackColor ? c.background : qtWindow.Content()->palette().color(QPalette::Window);
+        EXPECT_EQ(PixelAt(*qtWindow.Content(), QPoint(2, 2)), expected);
+        EXPECT_EQ(PixelAt(*qtWindow.Content(), QPoint(200, 120)), expected);
+        SavePicture(qtWindow, std::string("window-") + c.name);
+
+        // A change shows at once.
+        window->SetTitle("Time's Up");
+        EXPECT_EQ(qtWindow.windowTitle(), QStringLiteral("Time's Up"));
+        window->Close();
+        ProcessQtEvents();
+    }
+}
+
+TEST_F(QtWindowTest, PositionRoundTripsThroughTheDesktop)
+{
+    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"), {} });
+    window->SetTop(150);
+    window->SetLeft(170);
+    window->Show();
+    QtWindow& qtWindow = QtWindowOf(*window);
+    EXPECT_EQ(qtWindow.geometry().topLeft(), QPoint(170, 150));
+
+    // The user drags the window elsewhere: the framework follows.
+    qtWindow.windowHandle()->setGeometry(QRect(QPoint(333, 211), qtWindow.size()));
+    ProcessQtEvents();
+    EXPECT_EQ(window->Top(), 211);
+    EXPECT_EQ(window->Left(), 333);
+    int32_t savedTop = window->Top();
+    int32_t savedLeft = window->Left();
+    window->Close();
+    ProcessQtEvents();
+
+    // A window restored from the saved values lands on the same pixel.
+    Ref<TestWindow> restored = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"), {} });
+    restored->SetTop(savedTop);
+    restored->SetLeft(savedLeft);
+    restored->Show();
+    ProcessQtEvents();
+    EXPECT_EQ(QtWindowOf(*restored).geometry().topLeft(), QPoint(333, 211));
+    EXPECT_EQ(restored->Top(), 211);
+    EXPECT_EQ(restored->Left(), 333);
+    SavePicture(QtWindowOf(*restored), "window-restored");
+
+    // Moving a shown window from the program moves it on the desktop.
+    restored->SetTop(40);
+    restored->SetLeft(50);
+    ProcessQtEvents();
+    EXPECT_EQ(QtWindowOf(*restored).geometry().topLeft(), QPoint(50, 40));
+    EXPECT_EQ(restored->Top(), 40);
+    EXPECT_EQ(restored->Left(), 50);
+}
+
+TEST_F(QtWindowTest, WithoutAPositionIsCentredAndSaysWhere)
+{
+    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(264, 290, "About..."), {} });
+    window->Show();
+    QtWindow& qtWindow = QtWindowOf(*window);
+    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((qtWindow.geometry().center() - screen.center()).manhattanLength(), 2);
+    EXPECT_EQ(QPoint(window->Left(), window->Top()), qtWindow.geometry().topLeft());
+    SavePicture(qtWindow, "window-centred");
+}
+
+TEST_F(QtWindowTest, CloseButtonRaisesCloseOnce)
+{
+    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 104, "Time's Up"), {} });
+    window->Show();
+    QtWindow* qtWindow = &QtWindowOf(*window);
+    SavePicture(*qtWindow, "window-before-close");
+
+    qtWindow->close();
+    EXPECT_EQ(TestWindow::Log(), std::vector<std::string> { "Close" });
+    EXPECT_TRUE(window->IsClosed());
+    EXPECT_EQ(backend().WindowFor(*window), nullptr);
+    EXPECT_FALSE(qtWindow->isVisible());
+
+    // A second click before the widget has gone reaches nothing.
+    qtWindow->close();
+    ProcessQtEvents();
+    EXPECT_EQ(TestWindow::Log().size(), 1u);
+}
+
+TEST_F(QtWindowTest, MenuShowsShortcutAndQuitsThroughTheFramework)
+{
+    RuntimeRegisterAppObject(TestApp::Create());
+    Ref<TestWindow> window = TestWindow::Open({ FileMenu(), FixedWindow(212, 130, "Tockamo"), {} });
+    window->Show();
+    QtMenuBar* menuBar = QtWindowOf(*window).MenuBarWidget();
+    ASSERT_NE(menuBar, nullptr);
+    ASSERT_EQ(menuBar->actions().size(), 1);
+    QAction* fileMenu = menuBar->actions().front();
+    EXPECT_EQ(fileMenu->text(), QStringLiteral("&File"));
+    QList<QAction*> items = fileMenu->menu()->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->text(), QStringLiteral("About Box"));
+    EXPECT_EQ(items[1]->text(), QStringLiteral("&Quit"));
+    EXPECT_EQ(items[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    SavePicture(QtWindowOf(*window), "window-menu");
+
+    items[1]->trigger();
+    // The quit action closed the window before the application quit.
+    EXPECT_EQ(TestWindow::Log(), std::vector<std::string> { "Close" });
+    EXPECT_TRUE(EventLoop::Main().IsQuitting());
+}
+
+}
