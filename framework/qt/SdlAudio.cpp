@@ -28,21 +28,21 @@ SdlAudio::~SdlAudio()
 
 std::shared_ptr<SdlClip> SdlAudio::Load(const std::string& path)
 {
-    SDL_AudioSpec spec {};
+    SDL_AudioSpec wavFormat {};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &buffer, &length))
+    if (!SDL_LoadWAV(path.c_str(), &wavFormat, &buffer, &length))
         return nullptr;
 
     // The common case, 16-bit at the mixer's rate, is copied exactly; SDL's
     // converter goes through floating point and may move a sample by one.
-    if (spec.format == AUDIO_S16SYS && spec.freq == kRate && (spec.channels == 1 || spec.channels == 2)) {
-        size_t frames = length / (sizeof(int16_t) * spec.channels);
+    if (wavFormat.format == AUDIO_S16SYS && wavFormat.freq == kRate && (wavFormat.channels == 1 || wavFormat.channels == 2)) {
+        size_t frames = length / (sizeof(int16_t) * wavFormat.channels);
         std::vector<int16_t> data(frames * kChannels);
         for (size_t frame = 0; frame < frames; ++frame) {
             for (int channel = 0; channel < kChannels; ++channel) {
                 int16_t sample;
-                std::memcpy(&sample, buffer + (frame * spec.channels + (spec.channels == 1 ? 0 : channel)) * sizeof(int16_t), sizeof sample);
+                std::memcpy(&sample, buffer + (frame * wavFormat.channels + (wavFormat.channels == 1 ? 0 : channel)) * sizeof(int16_t), sizeof sample);
                 data[frame * kChannels + channel] = sample;
             }
         }
@@ -51,7 +51,7 @@ std::shared_ptr<SdlClip> SdlAudio::Load(const std::string& path)
     }
 
     SDL_AudioCVT cvt {};
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, kChannels, kRate) < 0) {
+    if (SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq, AUDIO_S16SYS, kChannels, kRate) < 0) {
         SDL_FreeWAV(buffer);
         return nullptr;
     }

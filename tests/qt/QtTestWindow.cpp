@@ -20,8 +20,8 @@ namespace {
 
 WindowSpec& NextSpec()
 {
-    static WindowSpec spec;
-    return spec;
+    static WindowSpec layout;
+    return layout;
 }
 
 PropertyList Place(const std::string& name, QRect rect)
@@ -58,9 +58,9 @@ const ClassRecord& TestWindow::Class() const
     return Lookup();
 }
 
-Ref<TestWindow> TestWindow::Open(WindowSpec spec)
+Ref<TestWindow> TestWindow::Open(WindowSpec layout)
 {
-    NextSpec() = std::move(spec);
+    NextSpec() = std::move(layout);
     Ref<TestWindow> window = Adopt(*new TestWindow);
     window->Constructor();
     return window;
@@ -83,16 +83,16 @@ void TestWindow::Layout()
 
 void TestWindow::CreateControls()
 {
-    for (const ControlSpec& spec : m_spec.controls) {
-        Ref<Control> control = New(*spec.controlClass);
+    for (const ControlSpec& item : m_spec.controls) {
+        Ref<Control> control = New(*item.controlClass);
         if (auto* rect = dynamic_cast<RectControl*>(control.Ptr()))
             rect->Constructor();
-        AddControl(spec.name, control);
-        if (spec.textSize > 0)
-            Cast<Label>(ControlByName(spec.name))->SetTextSize(spec.textSize);
-        SetProperties(*ControlByName(spec.name), spec.properties);
-        for (const auto& [event, handler] : spec.handlers)
-            ControlByName(spec.name)->AddHandler(event, HandlerBinding::Bind(*this, handler));
+        AddControl(item.name, control);
+        if (item.textSize > 0)
+            Cast<Label>(ControlByName(item.name))->SetTextSize(item.textSize);
+        SetProperties(*ControlByName(item.name), item.properties);
+        for (const auto& [event, handler] : item.handlers)
+            ControlByName(item.name)->AddHandler(event, HandlerBinding::Bind(*this, handler));
     }
 }
 

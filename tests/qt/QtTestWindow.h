@@ -43,8 +43,8 @@ class TestWindow : public Window {
 public:
     static const ClassRecord& Lookup();
     const ClassRecord& Class() const override;
-    // Makes and constructs a window laid out by `spec` (not yet shown).
-    static Ref<TestWindow> Open(WindowSpec spec);
+    // Makes and constructs a window laid out by `layout` (not yet shown).
+    static Ref<TestWindow> Open(WindowSpec layout);
 
     static std::vector<std::string>& Log();
 

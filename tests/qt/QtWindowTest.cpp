@@ -58,14 +58,14 @@ TEST_F(QtWindowTest, ShowsTitleSizeColoursAndMenuBar)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WindowSpec spec;
+        WindowSpec layout;
         if (c.menuBar)
-            spec.menuBar = FileMenu();
-        spec.properties = FixedWindow(212, 130, "Tockamo");
-        spec.properties.push_back({ "HasBackColor", c.hasBackColor });
-        spec.properties.push_back({ "BackColor", Color { 0xFF0000 } });
-        spec.controls.push_back(MakeButton("MyStart", QRect(20, 90, 80, 20), "Start", true, true));
-        Ref<TestWindow> window = TestWindow::Open(spec);
+            layout.menuBar = FileMenu();
+        layout.properties = FixedWindow(212, 130, "Tockamo");
+        layout.properties.push_back({ "HasBackColor", c.hasBackColor });
+        layout.properties.push_back({ "BackColor", Color { 0xFF0000 } });
+        layout.controls.push_back(MakeButton("MyStart", QRect(20, 90, 80, 20), "Start", true, true));
+        Ref<TestWindow> window = TestWindow::Open(layout);
         window->SetTop(100);
         window->SetLeft(120);
         window->Show();
