@@ -7,7 +7,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev libsdl2-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    xdg-utils fonts-dejavu-core
+    xdg-utils fonts-dejavu-core fonts-liberation
     xvfb xdotool x11-utils
     clang
 )

@@ -47,7 +47,12 @@ QFont QtControlView::MakeFont(const TextStyle& style)
         font = QFont(ToQString(style.font));
         font.setStyleHint(QFont::SansSerif);
     }
-    font.setPointSizeF(style.size > 0 ? style.size : systemFont.pointSizeF());
+    // Window layouts are drawn in pixels with one point to the pixel, so a
+    // size of its own is a pixel size; otherwise the desktop's UI size holds.
+    if (style.size > 0)
+        font.setPixelSize(qRound(style.size));
+    else
+        font.setPointSizeF(systemFont.pointSizeF());
     font.setBold(style.bold);
     font.setItalic(style.italic);
     font.setUnderline(style.underline);

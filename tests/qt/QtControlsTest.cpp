@@ -73,8 +73,10 @@ TEST_F(QtControlsTest, LabelShowsColourSizeFontAndAlignment)
         QtWindow& qtWindow = QtWindowOf(*window);
         auto& view = ViewOf<QtLabel>(qtWindow, *window, "Label1");
 
-        float expectedSize = c.size > 0 ? c.size : QApplication::font().pointSizeF();
-        EXPECT_FLOAT_EQ(view.font().pointSizeF(), expectedSize);
+        if (c.size > 0)
+            EXPECT_EQ(view.font().pixelSize(), static_cast<int>(c.size));
+        else
+            EXPECT_FLOAT_EQ(view.font().pointSizeF(), QApplication::font().pointSizeF());
         EXPECT_EQ(view.font().bold(), c.bold);
         EXPECT_EQ(view.text(), QStringLiteral("Set"));
 
