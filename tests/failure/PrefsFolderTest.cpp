@@ -6,6 +6,7 @@
 #include "timer/Window1.h"
 
 #include <filesystem>
+#include <ostream>
 
 namespace tockamo::testing {
 namespace {
@@ -53,6 +54,11 @@ const FolderCase kFolderCases[] = {
         },
     },
 };
+
+void PrintTo(const FolderCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class PrefsFolder : public fw::testing::HeadlessTest, public ::testing::WithParamInterface<FolderCase> { };
 

@@ -7,6 +7,7 @@
 #include "timer/Window1.h"
 
 #include <optional>
+#include <ostream>
 
 namespace tockamo::testing {
 namespace {
@@ -62,6 +63,11 @@ const SaveCase kSaveCases[] = {
     { "SyncToDiskFails", FileFault::Sync, kOldPrefs },
     { "RenameOverTheOldFileFails", FileFault::Rename, kOldPrefs },
 };
+
+void PrintTo(const SaveCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class PrefsSaveFault : public PrefsSaveFaultTest, public ::testing::WithParamInterface<SaveCase> { };
 

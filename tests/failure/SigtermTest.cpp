@@ -13,6 +13,7 @@
 #include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <ostream>
 
 namespace tockamo::testing {
 namespace {
@@ -42,6 +43,11 @@ const TermCase kTermCases[] = {
          EXPECT_TRUE(Window2()->IsOpen());
      } },
 };
+
+void PrintTo(const TermCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class SigtermHeadless : public fw::testing::HeadlessTest, public ::testing::WithParamInterface<TermCase> { };
 
