@@ -1,10 +1,10 @@
 # Shared by the benchmark scripts: a private X server and a private
 # preferences folder, both removed again on exit.
 
-# Starts Xvfb on the first free display from :90 up and exports DISPLAY.
+# Starts Xvfb on the first free display from :170 up and exports DISPLAY.
 start_xvfb() {
     local n
-    for n in $(seq 90 140); do
+    for n in $(seq 170 230); do
         if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
             Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
             XVFB_PID=$!
