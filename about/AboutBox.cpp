@@ -1,133 +1,19 @@
 #include "about/AboutBox.h"
 
 #include "app/App.h"
+#include "app/DesignLists.h"
 #include "framework/ClassRecord.h"
 #include "framework/PropertyList.h"
 #include "framework/Runtime.h"
 
-#include <climits>
 #include <optional>
 #include <string>
 
 namespace tockamo {
 
-using namespace std::string_literals;
-
 namespace {
 
 constexpr const char* kClassName = "AboutBox.AboutBox";
-
-// None of the seven controls is part of a control array.
-constexpr int32_t kNoIndex = INT32_MIN;
-
-const fw::PropertyList& WindowProperties()
-{
-    static const fw::PropertyList list {
-        { "Placement", int32_t { 0 } },
-        { "Width", int32_t { 264 } },
-        { "Height", int32_t { 290 } },
-        { "MinWidth", int32_t { 64 } },
-        { "MinHeight", int32_t { 64 } },
-        { "MaxWidth", int32_t { 32000 } },
-        { "MaxHeight", int32_t { 32000 } },
-        { "Frame", int32_t { 0 } },
-        { "Composite", false },
-        { "HasBackColor", false },
-        { "BackColor", fw::Color { 0xFFFFFF } },
-        { "Title", "About..."s },
-        { "Visible", true },
-        { "FullScreen", false },
-        { "MenuBarVisible", true },
-        { "CloseButton", true },
-        { "Resizeable", false },
-        { "LiveResize", false },
-        { "MaximizeButton", false },
-        { "MinimizeButton", false },
-        { "FullScreenButton", false },
-        { "MacProcID", int32_t { 0 } },
-    };
-    return list;
-}
-
-struct Placement {
-    int32_t left, top, width, height, tabIndex;
-};
-
-// The twelve entries every control's list starts with.
-fw::PropertyList CommonProperties(const std::string& name, Placement at)
-{
-    return {
-        { "Name", name },
-        { "Index", kNoIndex },
-        { "Left", at.left },
-        { "Top", at.top },
-        { "Width", at.width },
-        { "Height", at.height },
-        { "LockLeft", true },
-        { "LockTop", true },
-        { "LockRight", false },
-        { "LockBottom", false },
-        { "TabPanelIndex", int32_t { 0 } },
-        { "TabIndex", at.tabIndex },
-    };
-}
-
-// Neither button is default or cancel, so Return and Escape press neither.
-fw::PropertyList ButtonProperties(const std::string& name, Placement at, const std::string& caption)
-{
-    fw::PropertyList list = CommonProperties(name, at);
-    list.insert(list.end(), {
-                                { "TabStop", true },
-                                { "Caption", caption },
-                                { "Default", false },
-                                { "Cancel", false },
-                                { "Enabled", true },
-                                { "Visible", true },
-                                { "HelpTag", ""s },
-                                { "AutoDeactivate", true },
-                                { "ButtonStyle", int32_t { 0 } },
-                                { "TextFont", "System"s },
-                                { "Bold", true },
-                                { "Italic", false },
-                                { "Underline", false },
-                                { "InitialParent", ""s },
-                            });
-    return list;
-}
-
-struct LabelLook {
-    int32_t textAlign;
-    bool multiline;
-    std::string font;
-    bool bold;
-};
-
-fw::PropertyList LabelProperties(const std::string& name, Placement at, const std::string& text, const LabelLook& look)
-{
-    fw::PropertyList list = CommonProperties(name, at);
-    list.insert(list.end(), {
-                                { "Text", text },
-                                { "TextAlign", look.textAlign },
-                                { "TextColor", fw::Color { 0x000000 } },
-                                { "Multiline", look.multiline },
-                                { "Enabled", true },
-                                { "Visible", true },
-                                { "Selectable", false },
-                                { "Transparent", false },
-                                { "HelpTag", ""s },
-                                { "AutoDeactivate", true },
-                                { "TextFont", look.font },
-                                { "Bold", look.bold },
-                                { "Italic", false },
-                                { "Underline", false },
-                                { "DataSource", ""s },
-                                { "DataField", ""s },
-                                { "InitialParent", ""s },
-                            });
-    return list;
-}
-
-constexpr int32_t kLeft = 0, kCentred = 1, kRight = 2;
 
 // Five centred lines; the label breaks them at each carriage return.
 const std::string kCredits = "Developed by\rOrvinel\r\rSr. Beta Tester\rDastrey";
@@ -148,21 +34,22 @@ void AddNewControl(fw::Window& window, const fw::ClassRecord& controlClass, cons
     window.AddControl(name, control);
 }
 
-void AddButton(fw::Window& window, const std::string& name, Placement at, const std::string& caption)
+// Neither button is default or cancel, so Return and Escape press neither.
+void AddButton(fw::Window& window, const std::string& name, design::Frame at, const std::string& caption)
 {
     AddNewControl(window, fw::PushButton::Lookup(), name);
     Named<fw::PushButton>(window, name)->SetTextUnit(0);
-    fw::SetProperties(*Named<fw::PushButton>(window, name), ButtonProperties(name, at, caption));
+    fw::SetProperties(*Named<fw::PushButton>(window, name), design::PushButtonList(name, at, caption, false, true));
 }
 
 // A label with a size of its own gets it before its unit, and both before its list.
-void AddLabel(fw::Window& window, const std::string& name, Placement at, std::optional<float> textSize, const std::string& text, const LabelLook& look)
+void AddLabel(fw::Window& window, const std::string& name, design::Frame at, std::optional<float> textSize, const design::LabelLook& look)
 {
     AddNewControl(window, fw::Label::Lookup(), name);
     if (textSize)
         Named<fw::Label>(window, name)->SetTextSize(*textSize);
     Named<fw::Label>(window, name)->SetTextUnit(0);
-    fw::SetProperties(*Named<fw::Label>(window, name), LabelProperties(name, at, text, look));
+    fw::SetProperties(*Named<fw::Label>(window, name), design::LabelList(name, at, look));
 }
 
 }
@@ -211,7 +98,7 @@ const fw::ClassRecord& AboutBox::Class() const
 // The window attaches no menu bar; the main window's stays in charge.
 void AboutBox::Layout()
 {
-    fw::SetProperties(*this, WindowProperties());
+    fw::SetProperties(*this, design::WindowList({ .width = 264, .height = 290, .hasBackColor = false, .backColor = fw::Color { 0xFFFFFF }, .title = "About...", .liveResize = false }));
 }
 
 void AboutBox::CreateControls()
@@ -227,15 +114,15 @@ void AboutBox::CreateControls0()
     AddButton(*this, "PushButton2", { 72, 217, 120, 21, 1 }, "Visit Web Site");
     Named<fw::PushButton>(*this, "PushButton2")->AddHandler(fw::PushButton::kEventAction, fw::HandlerBinding::Bind(*this, "PushButton2_Action"));
 
-    AddLabel(*this, "StaticText2", { 80, 86, 104, 87, 2 }, std::nullopt, kCredits, { kCentred, true, "System", false });
-    AddLabel(*this, "StaticText1", { 20, 20, 224, 45, 3 }, 30.0f, "Tockamo", { kCentred, false, "Arial", true });
-    AddLabel(*this, "StaticText3", { 87, 60, 47, 20, 4 }, 12.0f, "Version:", { kLeft, false, "Arial", true });
+    AddLabel(*this, "StaticText2", { 80, 86, 104, 87, 2 }, std::nullopt, { .text = kCredits, .multiline = true, .bold = false });
+    AddLabel(*this, "StaticText1", { 20, 20, 224, 45, 3 }, 30.0f, { .text = "Tockamo", .textFont = "Arial" });
+    AddLabel(*this, "StaticText3", { 87, 60, 47, 20, 4 }, 12.0f, { .text = "Version:", .textAlign = design::TextAlign::Left, .textFont = "Arial" });
 
     // The design text stands only until the label's Open puts the running version in.
-    AddLabel(*this, "StaticText4", { 144, 60, 33, 20, 5 }, 12.0f, "1.0.0", { kRight, false, "Arial", true });
+    AddLabel(*this, "StaticText4", { 144, 60, 33, 20, 5 }, 12.0f, { .text = "1.0.0", .textAlign = design::TextAlign::Right, .textFont = "Arial" });
     Named<fw::Label>(*this, "StaticText4")->AddHandler(fw::Control::kEventOpen, fw::HandlerBinding::Bind(*this, "StaticText4_Open"));
 
-    AddLabel(*this, "Label1", { 0, 250, 264, 20, 6 }, std::nullopt, kIconCredit, { kCentred, false, "System", false });
+    AddLabel(*this, "Label1", { 0, 250, 264, 20, 6 }, std::nullopt, { .text = kIconCredit, .bold = false });
 }
 
 fw::RefPtr<fw::PushButton> AboutBox::PushButton1()

@@ -16,12 +16,7 @@ const ClassRecord& ctblinit()
         builder.PropertyAlias("Multiline", "MultiLine");
         builder.Property("Selectable", &Label::SetSelectable);
         builder.Property("Transparent", &Label::SetTransparent);
-        builder.Property("TextFont", &Label::SetTextFont);
-        builder.Property("TextSize", &Label::SetTextSize);
-        builder.Property("TextUnit", &Label::SetTextUnit);
-        builder.Property("Bold", &Label::SetBold);
-        builder.Property("Italic", &Label::SetItalic);
-        builder.Property("Underline", &Label::SetUnderline);
+        TextControl::AddTextProperties(builder);
         builder.Property("DataSource", &Label::SetDataSource);
         builder.Property("DataField", &Label::SetDataField);
     });
@@ -72,42 +67,6 @@ void Label::SetMultiLine(bool value)
 void Label::SetTransparent(bool value)
 {
     m_transparent = value;
-    Changed();
-}
-
-void Label::SetTextFont(const std::string& value)
-{
-    m_style.font = value;
-    Changed();
-}
-
-void Label::SetTextSize(float value)
-{
-    m_style.size = value;
-    Changed();
-}
-
-void Label::SetTextUnit(int32_t value)
-{
-    m_style.unit = value;
-    Changed();
-}
-
-void Label::SetBold(bool value)
-{
-    m_style.bold = value;
-    Changed();
-}
-
-void Label::SetItalic(bool value)
-{
-    m_style.italic = value;
-    Changed();
-}
-
-void Label::SetUnderline(bool value)
-{
-    m_style.underline = value;
     Changed();
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "Color.h"
-#include "RectControl.h"
+#include "TextControl.h"
 
 namespace fw {
 
-class Label : public RectControl {
+class Label : public TextControl {
 public:
     static Ref<Label> Create();
     static const ClassRecord& Lookup();
@@ -30,13 +30,6 @@ public:
     const std::string& DataField() const { return m_dataField; }
     void SetDataField(const std::string& value) { m_dataField = value; }
 
-    const TextStyle& Style() const { return m_style; }
-    void SetTextFont(const std::string& value);
-    void SetTextSize(float value);
-    void SetTextUnit(int32_t value);
-    void SetBold(bool value);
-    void SetItalic(bool value);
-    void SetUnderline(bool value);
 
 protected:
     Label() = default;
@@ -47,7 +40,6 @@ private:
     Color m_textColor { 0x000000 };
     bool m_multiLine = false, m_selectable = false, m_transparent = false;
     std::string m_dataSource, m_dataField;
-    TextStyle m_style;
 };
 
 }

@@ -16,12 +16,7 @@ const ClassRecord& ctblinit()
         builder.Property("Default", &PushButton::SetDefault);
         builder.Property("Cancel", &PushButton::SetCancel);
         builder.Property("ButtonStyle", &PushButton::SetButtonStyle);
-        builder.Property("TextFont", &PushButton::SetTextFont);
-        builder.Property("TextSize", &PushButton::SetTextSize);
-        builder.Property("TextUnit", &PushButton::SetTextUnit);
-        builder.Property("Bold", &PushButton::SetBold);
-        builder.Property("Italic", &PushButton::SetItalic);
-        builder.Property("Underline", &PushButton::SetUnderline);
+        TextControl::AddTextProperties(builder);
     });
 }
 
@@ -64,42 +59,6 @@ void PushButton::SetCancel(bool value)
 void PushButton::SetButtonStyle(int32_t value)
 {
     m_buttonStyle = value;
-    Changed();
-}
-
-void PushButton::SetTextFont(const std::string& value)
-{
-    m_style.font = value;
-    Changed();
-}
-
-void PushButton::SetTextSize(float value)
-{
-    m_style.size = value;
-    Changed();
-}
-
-void PushButton::SetTextUnit(int32_t value)
-{
-    m_style.unit = value;
-    Changed();
-}
-
-void PushButton::SetBold(bool value)
-{
-    m_style.bold = value;
-    Changed();
-}
-
-void PushButton::SetItalic(bool value)
-{
-    m_style.italic = value;
-    Changed();
-}
-
-void PushButton::SetUnderline(bool value)
-{
-    m_style.underline = value;
     Changed();
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "RectControl.h"
+#include "TextControl.h"
 
 namespace fw {
 
-class PushButton : public RectControl {
+class PushButton : public TextControl {
 public:
     static constexpr int kEventAction = 15;
 
@@ -21,13 +21,6 @@ public:
     int32_t ButtonStyle() const { return m_buttonStyle; }
     void SetButtonStyle(int32_t value);
 
-    const TextStyle& Style() const { return m_style; }
-    void SetTextFont(const std::string& value);
-    void SetTextSize(float value);
-    void SetTextUnit(int32_t value);
-    void SetBold(bool value);
-    void SetItalic(bool value);
-    void SetUnderline(bool value);
 
     // The user's click (or Return on the default button): raises Action when
     // the button is enabled and visible and its window is open. True when the
@@ -41,7 +34,6 @@ private:
     std::string m_caption;
     bool m_default = false, m_cancel = false;
     int32_t m_buttonStyle = 0;
-    TextStyle m_style;
 };
 
 }

@@ -69,12 +69,4 @@ private:
     int m_refreshCount = 0;
 };
 
-// The text look shared by labels, buttons and fields.
-struct TextStyle {
-    std::string font = "System";
-    float size = 0; // 0: the desktop's default size
-    int32_t unit = 0; // FontUnits; 0 is the default unit (points)
-    bool bold = false, italic = false, underline = false;
-};
-
 }

@@ -25,12 +25,7 @@ const ClassRecord& ctblinit()
         builder.Property("AutomaticallyCheckSpelling", &TextField::SetAutomaticallyCheckSpelling);
         builder.Property("DataSource", &TextField::SetDataSource);
         builder.Property("DataField", &TextField::SetDataField);
-        builder.Property("TextFont", &TextField::SetTextFont);
-        builder.Property("TextSize", &TextField::SetTextSize);
-        builder.Property("TextUnit", &TextField::SetTextUnit);
-        builder.Property("Bold", &TextField::SetBold);
-        builder.Property("Italic", &TextField::SetItalic);
-        builder.Property("Underline", &TextField::SetUnderline);
+        TextControl::AddTextProperties(builder);
     });
 }
 
@@ -97,42 +92,6 @@ void TextField::SetReadOnly(bool value)
 void TextField::SetAlignment(int32_t value)
 {
     m_alignment = value;
-    Changed();
-}
-
-void TextField::SetTextFont(const std::string& value)
-{
-    m_style.font = value;
-    Changed();
-}
-
-void TextField::SetTextSize(float value)
-{
-    m_style.size = value;
-    Changed();
-}
-
-void TextField::SetTextUnit(int32_t value)
-{
-    m_style.unit = value;
-    Changed();
-}
-
-void TextField::SetBold(bool value)
-{
-    m_style.bold = value;
-    Changed();
-}
-
-void TextField::SetItalic(bool value)
-{
-    m_style.italic = value;
-    Changed();
-}
-
-void TextField::SetUnderline(bool value)
-{
-    m_style.underline = value;
     Changed();
 }
 

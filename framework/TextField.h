@@ -1,11 +1,11 @@
 #pragma once
 
 #include "Color.h"
-#include "RectControl.h"
+#include "TextControl.h"
 
 namespace fw {
 
-class TextField : public RectControl {
+class TextField : public TextControl {
 public:
     static Ref<TextField> Create();
     static const ClassRecord& Lookup();
@@ -46,13 +46,6 @@ public:
     const std::string& DataField() const { return m_dataField; }
     void SetDataField(const std::string& value) { m_dataField = value; }
 
-    const TextStyle& Style() const { return m_style; }
-    void SetTextFont(const std::string& value);
-    void SetTextSize(float value);
-    void SetTextUnit(int32_t value);
-    void SetBold(bool value);
-    void SetItalic(bool value);
-    void SetUnderline(bool value);
 
     // Typing by the user: ignored when the field is read-only or disabled.
     // True when the text was taken.
@@ -72,7 +65,6 @@ private:
     int32_t m_alignment = 0;
     bool m_checkSpelling = false;
     std::string m_dataSource, m_dataField;
-    TextStyle m_style;
 };
 
 }

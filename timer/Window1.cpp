@@ -1,11 +1,11 @@
 #include "timer/Window1.h"
 
+#include "app/DesignLists.h"
 #include "app/MenuBar1.h"
 #include "framework/PropertyList.h"
 #include "framework/Runtime.h"
 #include "framework/Text.h"
 #include "prefs/prefModule.h"
-#include "timer/DesignLists.h"
 #include "timer/Microwave.h"
 #include "timer/Window1Timer1.h"
 #include "timer/Window2.h"
@@ -103,7 +103,7 @@ void Window1::Layout()
 {
     // The menu bar goes on before the window's own properties.
     SetMenuBar(MenuBar1());
-    fw::SetProperties(*this, design::WindowList(130, false, fw::Color { 0xFFFFFF }, "Tockamo"));
+    fw::SetProperties(*this, design::WindowList({ .width = 212, .height = 130, .hasBackColor = false, .backColor = fw::Color { 0xFFFFFF }, .title = "Tockamo", .liveResize = true }));
 }
 
 void Window1::CreateControls()
@@ -113,8 +113,6 @@ void Window1::CreateControls()
 
 void Window1::CreateControls0()
 {
-    using design::Background;
-
     // Each control is finished (size, unit, properties, handlers) before the
     // next one is made, and every step fetches it again by name.
     AddVisualControl(*this, fw::UpDownArrows::Lookup(), "UpDownArrows1");
@@ -124,7 +122,7 @@ void Window1::CreateControls0()
 
     AddVisualControl(*this, fw::Label::Lookup(), "Label1");
     Label1()->SetTextUnit(0);
-    fw::SetProperties(*Label1(), design::LabelList("Label1", { 20, 29, 40, 20, 1 }, "Min", kBlack, Background::Opaque));
+    fw::SetProperties(*Label1(), design::LabelList("Label1", { 20, 29, 40, 20, 1 }, { .text = "Min", .textColor = kBlack }));
 
     AddVisualControl(*this, fw::PushButton::Lookup(), "MyStart");
     MyStart()->SetTextUnit(0);
@@ -138,7 +136,7 @@ void Window1::CreateControls0()
     AddVisualControl(*this, fw::Label::Lookup(), "Label2");
     Label2()->SetTextSize(kCaptionSize);
     Label2()->SetTextUnit(0);
-    fw::SetProperties(*Label2(), design::LabelList("Label2", { 20, 7, 40, 20, 4 }, "Set", kRed, Background::Opaque));
+    fw::SetProperties(*Label2(), design::LabelList("Label2", { 20, 7, 40, 20, 4 }, { .text = "Set", .textColor = kRed }));
 
     AddVisualControl(*this, fw::PushButton::Lookup(), "MyPause");
     MyPause()->SetTextUnit(0);
@@ -155,16 +153,16 @@ void Window1::CreateControls0()
 
     AddVisualControl(*this, fw::Label::Lookup(), "Label3");
     Label3()->SetTextUnit(0);
-    fw::SetProperties(*Label3(), design::LabelList("Label3", { 96, 29, 40, 20, 8 }, "Min", kBlack, Background::Opaque));
+    fw::SetProperties(*Label3(), design::LabelList("Label3", { 96, 29, 40, 20, 8 }, { .text = "Min", .textColor = kBlack }));
 
     AddVisualControl(*this, fw::Label::Lookup(), "Label4");
     Label4()->SetTextUnit(0);
-    fw::SetProperties(*Label4(), design::LabelList("Label4", { 151, 29, 40, 20, 9 }, "Sec", kBlack, Background::Opaque));
+    fw::SetProperties(*Label4(), design::LabelList("Label4", { 151, 29, 40, 20, 9 }, { .text = "Sec", .textColor = kBlack }));
 
     AddVisualControl(*this, fw::Label::Lookup(), "Label5");
     Label5()->SetTextSize(kCaptionSize);
     Label5()->SetTextUnit(0);
-    fw::SetProperties(*Label5(), design::LabelList("Label5", { 96, 7, 96, 20, 10 }, "Remaining", kRed, Background::Opaque));
+    fw::SetProperties(*Label5(), design::LabelList("Label5", { 96, 7, 96, 20, 10 }, { .text = "Remaining", .textColor = kRed }));
 
     {
         fw::Ref<fw::Control> timer = New(Window1Timer1::Lookup());

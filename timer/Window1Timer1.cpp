@@ -1,7 +1,5 @@
 #include "timer/Window1Timer1.h"
 
-#include "framework/ClassRecord.h"
-
 namespace tockamo {
 
 fw::Ref<Window1Timer1> Window1Timer1::Create()
@@ -11,20 +9,7 @@ fw::Ref<Window1Timer1> Window1Timer1::Create()
 
 void Window1Timer1::ctblinit()
 {
-    fw::ClassRecord::Build("Window1.Timer1", &fw::Timer::Lookup(), [](fw::ClassRecord::Builder& b) {
-        b.Method("_SetWindow", "%%o<Window>", &Window1Timer1::SetWindow)
-            .Method("Window", "%o<Window>%", &Window1Timer1::Window)
-            .AddMember("_Index", "%i4%", [](fw::Object& self, const std::vector<fw::Variant>&) -> fw::Variant {
-                return static_cast<Window1Timer1&>(self).Index();
-            }, { { "__Scope", "Public" } })
-            .AddMember("_SetIndex", "%%i4", [](fw::Object& self, const std::vector<fw::Variant>& args) -> fw::Variant {
-                static_cast<Window1Timer1&>(self).SetIndex(fw::detail::FromVariant<int32_t>(args.at(0)));
-                return std::monostate {};
-            }, { { "__Scope", "Public" } })
-            .Method("Constructor", "%%", &Window1Timer1::Constructor)
-            .ClassAttribute("__Scope", "Public")
-            .Creatable<Window1Timer1>();
-    });
+    BuildRecord<Window1Timer1>("Window1.Timer1");
 }
 
 const fw::ClassRecord& Window1Timer1::Lookup()
@@ -36,26 +21,6 @@ const fw::ClassRecord& Window1Timer1::Lookup()
 const fw::ClassRecord& Window1Timer1::Class() const
 {
     return Lookup();
-}
-
-void Window1Timer1::SetWindow(fw::Window& window)
-{
-    m_ownerWindow = fw::WeakPtr<fw::Window>(&window);
-}
-
-fw::RefPtr<fw::Window> Window1Timer1::Window()
-{
-    // Until someone hands it an owner explicitly, the timer's owner is the
-    // window whose control list it stands in.
-    if (fw::RefPtr<fw::Window> owner = m_ownerWindow.Lock())
-        return owner;
-    return ParentWindow();
-}
-
-void Window1Timer1::SetIndex(int32_t value)
-{
-    m_index = value;
-    fw::Control::SetIndex(value);
 }
 
 }

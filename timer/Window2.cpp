@@ -1,8 +1,8 @@
 #include "timer/Window2.h"
 
+#include "app/DesignLists.h"
 #include "framework/PropertyList.h"
 #include "framework/Runtime.h"
-#include "timer/DesignLists.h"
 #include "timer/Microwave.h"
 #include "timer/Window2Timer1.h"
 
@@ -46,7 +46,7 @@ const fw::ClassRecord& Window2::Class() const
 void Window2::Layout()
 {
     // No position here: the countdown places the window below the main one.
-    fw::SetProperties(*this, design::WindowList(104, true, fw::Color { 0xFF0000 }, "Time's Up"));
+    fw::SetProperties(*this, design::WindowList({ .width = 212, .height = 104, .hasBackColor = true, .backColor = fw::Color { 0xFF0000 }, .title = "Time's Up", .liveResize = true }));
 }
 
 void Window2::CreateControls()
@@ -64,7 +64,7 @@ void Window2::CreateControls0()
     Label1()->SetTextSize(30);
     Label1()->SetTextUnit(0);
     // The label covers the whole window and lets the red show around its text.
-    fw::SetProperties(*Label1(), design::LabelList("Label1", { 0, 0, 212, 104, 0 }, "Time's Up", fw::Color { 0xFFFFFF }, design::Background::Transparent));
+    fw::SetProperties(*Label1(), design::LabelList("Label1", { 0, 0, 212, 104, 0 }, { .text = "Time's Up", .textColor = fw::Color { 0xFFFFFF }, .background = design::Background::Transparent }));
 
     {
         fw::Ref<fw::Control> timer = New(Window2Timer1::Lookup());

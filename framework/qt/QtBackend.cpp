@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <climits>
 #include <csignal>
@@ -27,6 +28,10 @@ namespace fw {
 
 std::unique_ptr<Backend> CreateDesktopBackend()
 {
+    // Windows are placed at screen positions, which a Wayland client cannot
+    // do; on a Wayland session with X11 compatibility, run through that.
+    if (!std::getenv("QT_QPA_PLATFORM") && std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "xcb", 0);
     return std::make_unique<qt::QtBackend>();
 }
 

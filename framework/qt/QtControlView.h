@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/RectControl.h"
+#include "framework/TextControl.h"
 
 #include <QFont>
 #include <QString>

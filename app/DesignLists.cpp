@@ -1,4 +1,4 @@
-#include "timer/DesignLists.h"
+#include "app/DesignLists.h"
 
 namespace tockamo::design {
 
@@ -36,27 +36,27 @@ void Append(fw::PropertyList& list, fw::PropertyList tail)
 
 }
 
-fw::PropertyList WindowList(int32_t height, bool hasBackColor, fw::Color backColor, const std::string& title)
+fw::PropertyList WindowList(const WindowLook& look)
 {
     return {
         { "Placement", int32_t { 0 } },
-        { "Width", int32_t { 212 } },
-        { "Height", height },
+        { "Width", look.width },
+        { "Height", look.height },
         { "MinWidth", int32_t { 64 } },
         { "MinHeight", int32_t { 64 } },
         { "MaxWidth", int32_t { 32000 } },
         { "MaxHeight", int32_t { 32000 } },
         { "Frame", int32_t { 0 } },
         { "Composite", false },
-        { "HasBackColor", hasBackColor },
-        { "BackColor", backColor },
-        { "Title", title },
+        { "HasBackColor", look.hasBackColor },
+        { "BackColor", look.backColor },
+        { "Title", look.title },
         { "Visible", true },
         { "FullScreen", false },
         { "MenuBarVisible", true },
         { "CloseButton", true },
         { "Resizeable", false },
-        { "LiveResize", true },
+        { "LiveResize", look.liveResize },
         { "MaximizeButton", false },
         { "MinimizeButton", false },
         { "FullScreenButton", false },
@@ -79,22 +79,22 @@ fw::PropertyList UpDownArrowsList(const std::string& name, Frame frame)
     return list;
 }
 
-fw::PropertyList LabelList(const std::string& name, Frame frame, const std::string& text, fw::Color textColor, Background background)
+fw::PropertyList LabelList(const std::string& name, Frame frame, const LabelLook& look)
 {
     fw::PropertyList list = ControlHead(name, frame);
     Append(list, {
-        { "Text", text },
-        { "TextAlign", int32_t { 1 } },
-        { "TextColor", textColor },
-        { "Multiline", false },
+        { "Text", look.text },
+        { "TextAlign", static_cast<int32_t>(look.textAlign) },
+        { "TextColor", look.textColor },
+        { "Multiline", look.multiline },
         { "Enabled", true },
         { "Visible", true },
         { "Selectable", false },
-        { "Transparent", background == Background::Transparent },
+        { "Transparent", look.background == Background::Transparent },
         { "HelpTag", std::string() },
         { "AutoDeactivate", true },
-        { "TextFont", std::string("System") },
-        { "Bold", true },
+        { "TextFont", look.textFont },
+        { "Bold", look.bold },
         { "Italic", false },
         { "Underline", false },
         { "DataSource", std::string() },
