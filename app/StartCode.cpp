@@ -6,5 +6,9 @@
 int main(int, char**)
 {
     fw::InstallBackend(fw::CreateDesktopBackend());
-    return tockamo::main();
+    int32_t status = tockamo::main();
+    // The backend takes Qt down with it; that must happen while the process
+    // is still whole, not among the static destructors after main returns.
+    fw::InstallBackend(nullptr);
+    return status;
 }

@@ -14,12 +14,26 @@ if [ "${1:-}" = "--quick" ]; then
 fi
 build=${1:-build-bench}
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOCKAMO_DESKTOP=ON -DTOCKAMO_BENCH=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" --target tockamo bench_timer_accuracy bench_alarm_latency bench_program >/dev/null
+buildlog=$(mktemp /tmp/tockamo-bench-build-XXXXXX.log)
+if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOCKAMO_DESKTOP=ON -DTOCKAMO_BENCH=ON &&
+    cmake --build "$build" -j "$(nproc)" --target tockamo bench_timer_accuracy bench_alarm_latency bench_program; } >"$buildlog" 2>&1; then
+    cat "$buildlog"
+    rm -f "$buildlog"
+    exit 1
+fi
+rm -f "$buildlog"
 bin="$build/bin"
 
 trap 'stop_xvfb; remove_config' EXIT
 make_config
+export XDG_RUNTIME_DIR="$BENCH_TMP/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The programs' own chatter (SDL's notice about its disk driver, Qt's about
+# the platform) goes to a log that is shown only when a benchmark fails.
+log="$BENCH_TMP/stderr.log"
+run() {
+    "$@" 2>>"$log" || { echo "  ($1 failed; its messages follow)"; cat "$log"; }
+}
 
 if [ $quick = 1 ]; then
     ticks=10 phase=5 runs=3
@@ -30,20 +44,20 @@ fi
 echo "== Timing, real clock, Qt backend (offscreen)"
 # The plain and the stalled run go side by side; each is one thread that
 # sleeps between ticks, so they do not disturb each other on this machine.
-QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$bin/bench_timer_accuracy" --ticks $ticks >"$BENCH_TMP/plain.txt" &
+QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$bin/bench_timer_accuracy" --ticks $ticks >"$BENCH_TMP/plain.txt" 2>>"$log" &
 plain=$!
-QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$bin/bench_timer_accuracy" --ticks $ticks --stall-ms 300 --stall-every 3 >"$BENCH_TMP/stalled.txt" &
+QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$bin/bench_timer_accuracy" --ticks $ticks --stall-ms 300 --stall-every 3 >"$BENCH_TMP/stalled.txt" 2>>"$log" &
 stalled=$!
-wait $plain || true
-wait $stalled || true
+wait $plain || cat "$log"
+wait $stalled || cat "$log"
 cat "$BENCH_TMP/plain.txt" "$BENCH_TMP/stalled.txt"
 
 echo "== Alarm latency (SDL2 disk driver)"
-QT_QPA_PLATFORM=offscreen "$bin/bench_alarm_latency" 10 || true
+QT_QPA_PLATFORM=offscreen run "$bin/bench_alarm_latency" 10
 
 echo "== The program under Xvfb"
 start_xvfb
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$BENCH_TMP/audio.raw"
-"$bin/bench_program" startup "$bin/tockamo" $runs || true
+run "$bin/bench_program" startup "$bin/tockamo" $runs
 printf '#Window1Position 150,150\n#MySetMin 1\n' >"$XDG_CONFIG_HOME/tockamo.txt"
-"$bin/bench_program" countdown "$bin/tockamo" $phase $phase $phase || true
+run "$bin/bench_program" countdown "$bin/tockamo" $phase $phase $phase

@@ -75,12 +75,16 @@ CallGlue::CallGlue(std::string signature)
             if (end == std::string::npos || end == pos + 2)
                 throw malformed("an object place has no class name");
             className = text.substr(pos + 2, end - pos - 2);
-            code = "o";
+            code.assign(1, 'o'); // not `code = "o"`: GCC 12 warns wrongly about that assignment at -O3
             pos = end + 1;
             return;
         }
-        if (!std::isalpha(static_cast<unsigned char>(text[pos])))
-            throw malformed(std::string("unexpected '") + text[pos] + "'");
+        if (!std::isalpha(static_cast<unsigned char>(text[pos]))) {
+            std::string what = "unexpected '";
+            what += text[pos];
+            what += '\'';
+            throw malformed(what);
+        }
         size_t start = pos++;
         while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])))
             ++pos;

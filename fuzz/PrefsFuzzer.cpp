@@ -62,6 +62,10 @@ void Setup()
     s_folder = folder;
     s_path = s_folder + "/tockamo.txt";
     ::setenv("XDG_CONFIG_HOME", s_folder.c_str(), 1);
+    std::atexit([] {
+        ::unlink(s_path.c_str());
+        ::rmdir(s_folder.c_str());
+    });
     tockamo::directiveClass::ctblinit();
 }
 

@@ -103,7 +103,7 @@ int open(const char* path, int flags, ...)
 {
     static auto real = tockamo::testing::Next<int (*)(const char*, int, ...)>("open");
     mode_t mode = 0;
-    if (flags & (O_CREAT | O_TMPFILE)) {
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
         va_list args;
         va_start(args, flags);
         mode = static_cast<mode_t>(va_arg(args, int));
