@@ -185,16 +185,20 @@ void HeadlessBackend::TimersChanged(std::optional<Clock::Duration>)
 void HeadlessBackend::WindowCreated(Window& window)
 {
     m_windows.push_back(&window);
+    Record(window, Notice::Created);
 }
 
 void HeadlessBackend::WindowShown(Window& window)
 {
+    Record(window, Notice::Shown);
     if (std::find(m_shown.begin(), m_shown.end(), &window) == m_shown.end())
         m_shown.push_back(&window);
 }
 
 void HeadlessBackend::WindowDestroyed(Window& window)
 {
+    // A later window may be made at the same address; its notices start afresh.
+    std::erase_if(m_notices, [&](const auto& entry) { return entry.first == &window; });
     std::erase(m_windows, &window);
     std::erase(m_shown, &window);
     std::erase_if(m_refreshes, [&](const auto& entry) {
@@ -222,6 +226,16 @@ std::shared_ptr<SoundClip> HeadlessBackend::LoadSound(const std::string& path)
 void HeadlessBackend::PlaySound(const std::shared_ptr<SoundClip>&, const std::string& path)
 {
     m_plays.push_back({ path, m_clock.Now() });
+}
+
+std::vector<HeadlessBackend::Notice> HeadlessBackend::NoticesFor(const Window& window) const
+{
+    std::vector<Notice> notices;
+    for (const auto& [which, notice] : m_notices) {
+        if (which == &window)
+            notices.push_back(notice);
+    }
+    return notices;
 }
 
 }

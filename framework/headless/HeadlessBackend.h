@@ -60,16 +60,22 @@ public:
     std::vector<Window*> VisibleWindows() const;
     int RefreshCount(const Control& control) const;
 
+    // What an open window was told, in order: a real backend applies the
+    // changes in that order, so this shows, say, whether its menu bar went on
+    // before its own properties.
+    enum class Notice { Created, Changed, MenuBarChanged, Shown };
+    std::vector<Notice> NoticesFor(const Window& window) const;
+
     // Backend.
     Clock& GetClock() override { return m_clock; }
     void Run(EventLoop& loop) override;
     void TimersChanged(std::optional<Clock::Duration> nextDue) override;
     void Wake() override { }
     void WindowCreated(Window&) override;
-    void WindowChanged(Window&) override { }
+    void WindowChanged(Window& window) override { Record(window, Notice::Changed); }
     void WindowShown(Window&) override;
     void WindowDestroyed(Window&) override;
-    void MenuBarChanged(Window&) override { }
+    void MenuBarChanged(Window& window) override { Record(window, Notice::MenuBarChanged); }
     void ControlAdded(Window&, Control&) override { }
     void ControlChanged(Control&) override { }
     void ControlRefreshed(Control&) override;
@@ -80,6 +86,7 @@ public:
 
 private:
     bool Act(const std::function<bool()>& action);
+    void Record(const Window& window, Notice notice) { m_notices.emplace_back(&window, notice); }
 
     VirtualClock m_clock;
     std::function<void(HeadlessBackend&)> m_script;
@@ -87,6 +94,7 @@ private:
     std::vector<std::string> m_urls;
     std::vector<Window*> m_windows;
     std::vector<Window*> m_shown;
+    std::vector<std::pair<const Window*, Notice>> m_notices;
     std::vector<std::pair<const Control*, int>> m_refreshes;
     int m_loads = 0;
     int m_beeps = 0;

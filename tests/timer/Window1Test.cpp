@@ -54,8 +54,15 @@ TEST_F(Window1Test, OpensWhereItWasLeftWithTheMenuBar)
         EXPECT_TRUE(main.SetMin()->ReadOnly());
         EXPECT_FALSE(main.SetMin()->UserEdit("5"));
 
-        // The window's bar is the single instance, with its three items.
+        // The window's bar is the single instance, with its three items, and
+        // it went on before any of the window's own properties.
         EXPECT_EQ(main.GetMenuBar().Get(), MenuBar1().Ptr());
+        using Notice = fw::HeadlessBackend::Notice;
+        std::vector<Notice> notices = ui.NoticesFor(main);
+        ASSERT_GE(notices.size(), 3u);
+        EXPECT_EQ(notices[0], Notice::Created);
+        EXPECT_EQ(notices[1], Notice::MenuBarChanged);
+        EXPECT_EQ(notices[2], Notice::Changed);
         EXPECT_EQ(main.FileMenu()->Text(), "&File");
         EXPECT_EQ(main.FileAboutBox()->Name(), "FileAboutBox");
         EXPECT_EQ(main.FileQuit()->KeyboardShortcut(), "Cmd+Q");
