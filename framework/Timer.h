@@ -31,7 +31,7 @@ public:
     void Stop();
 
     // For the event loop: when the next Action is due, and the firing of it.
-    Clock::Duration NextDue() const { return m_start + m_period * m_fired * std::chrono::milliseconds(1) + std::chrono::milliseconds(m_period); }
+    Clock::Duration NextDue() const { return m_start + std::chrono::milliseconds(int64_t { m_period } * (m_fired + 1)); }
     void Fire();
     int64_t ActionCount() const { return m_actions; }
 
