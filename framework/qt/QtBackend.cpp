@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QEventLoop>
+#include <QPixmapCache>
 #include <QSocketNotifier>
 #include <QUrl>
 
@@ -75,10 +76,23 @@ void DeliverUserAction(const std::function<void()>& action)
 
 QtBackend::QtBackend()
 {
-    if (!QApplication::instance())
+    if (!QApplication::instance()) {
+        // With MIT-SHM, Qt's X11 backing store makes a round trip to the
+        // server before it paints over a region it has already shown, to be
+        // sure the server has finished reading it. A countdown repaints the
+        // same field every second, so that round trip woke both the X reader
+        // thread and the main thread twice more per tick. Our windows are
+        // small enough that sending their pixels over the socket costs less.
+        setenv("QT_XCB_NO_MITSHM", "1", 0);
         m_ownApplication = std::make_unique<QApplication>(s_argc, s_argv);
+    }
     // The framework decides when the program ends, not the last window.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The style keeps pixmaps of what it drew in Qt's pixmap cache, and the
+    // cache sweeps itself on a timer 30 seconds after each new entry: a
+    // wake-up for an idle program. Our windows are small and redraw rarely,
+    // so drawing afresh costs less than that sweep.
+    QPixmapCache::setCacheLimit(0);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_timer, &QTimer::timeout, &m_context, [this] { FireTimers(); });
@@ -119,6 +133,7 @@ void QtBackend::Run(EventLoop& loop)
     m_running = &qtLoop;
     qtLoop.exec();
     m_running = nullptr;
+    m_armedDue.reset();
     m_timer.stop();
 }
 
@@ -131,9 +146,16 @@ void QtBackend::LeaveIfQuitting()
 void QtBackend::TimersChanged(std::optional<Clock::Duration> nextDue)
 {
     if (!nextDue) {
+        m_armedDue.reset();
         m_timer.stop();
         return;
     }
+    // A tick reports the same next due time several times over (when the
+    // timer is rescheduled, after the due timers have run, after the posted
+    // tasks); the Qt timer already set for it stays as it is.
+    if (m_timer.isActive() && m_armedDue == nextDue)
+        return;
+    m_armedDue = nextDue;
     // Rounded up: waking a little late costs nothing, since each tick's due
     // time is fixed; waking early would cost a second wake-up.
     auto wait = std::chrono::ceil<std::chrono::milliseconds>(*nextDue - m_clock.Now()).count();

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -70,6 +71,8 @@ private:
     SteadyClock m_clock;
     QObject m_context;
     QTimer m_timer;
+    // The framework due time m_timer was last set for.
+    std::optional<Clock::Duration> m_armedDue;
     std::atomic<bool> m_wakePosted { false };
     QEventLoop* m_running = nullptr;
     std::unordered_map<const Window*, QtWindow*> m_windows;

@@ -30,9 +30,15 @@ void QtTextField::Sync()
     QString text = ToQString(field->Text());
     if (this->text() != text)
         setText(text);
+    // Sync runs on every change, and a countdown changes a field every
+    // second: setters that repaint, or ask for a new layout, even when the
+    // value stays the same run only on a real change.
     setReadOnly(field->ReadOnly());
-    setFrame(field->Border());
-    setEchoMode(field->Password() ? QLineEdit::Password : QLineEdit::Normal);
+    if (hasFrame() != field->Border())
+        setFrame(field->Border());
+    QLineEdit::EchoMode echo = field->Password() ? QLineEdit::Password : QLineEdit::Normal;
+    if (echoMode() != echo)
+        setEchoMode(echo);
     setPlaceholderText(ToQString(field->CueText()));
 
     // 0 is the default (left), 1 left, 2 right, 3 centre.
@@ -41,15 +47,21 @@ void QtTextField::Sync()
         horizontal = Qt::AlignRight;
     else if (field->Alignment() == 3)
         horizontal = Qt::AlignHCenter;
-    setAlignment(horizontal | Qt::AlignVCenter);
+    if (alignment() != (horizontal | Qt::AlignVCenter))
+        setAlignment(horizontal | Qt::AlignVCenter);
 
     QPalette colours = palette();
     Color textColor = field->TextColor();
     Color backColor = field->BackColor();
     colours.setColor(QPalette::Text, QColor(textColor.Red(), textColor.Green(), textColor.Blue()));
     colours.setColor(QPalette::Base, QColor(backColor.Red(), backColor.Green(), backColor.Blue()));
-    setPalette(colours);
-    setFont(MakeFont(field->Style()));
+    // The explicit roles count too: a palette set by hand no longer follows
+    // its parent's.
+    if (colours != palette() || colours.resolveMask() != palette().resolveMask())
+        setPalette(colours);
+    QFont font = MakeFont(field->Style());
+    if (font != this->font() || font.resolveMask() != this->font().resolveMask())
+        setFont(font);
     setFocusPolicy(field->TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
