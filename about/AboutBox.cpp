@@ -25,19 +25,10 @@ fw::RefPtr<T> Named(const fw::Window& window, const std::string& name)
     return fw::Cast<T>(window.ControlByName(name));
 }
 
-// __New, the control's constructor, then _AddControl; the window keeps the
-// only reference.
-void AddNewControl(fw::Window& window, const fw::ClassRecord& controlClass, const std::string& name)
-{
-    fw::Ref<fw::Control> control = window.New(controlClass);
-    fw::Cast<fw::RectControl>(control)->Constructor();
-    window.AddControl(name, control);
-}
-
 // Neither button is default or cancel, so Return and Escape press neither.
 void AddButton(fw::Window& window, const std::string& name, design::Frame at, const std::string& caption)
 {
-    AddNewControl(window, fw::PushButton::Lookup(), name);
+    design::AddVisualControl(window, fw::PushButton::Lookup(), name);
     Named<fw::PushButton>(window, name)->SetTextUnit(0);
     fw::SetProperties(*Named<fw::PushButton>(window, name), design::PushButtonList(name, at, caption, false, true));
 }
@@ -45,7 +36,7 @@ void AddButton(fw::Window& window, const std::string& name, design::Frame at, co
 // A label with a size of its own gets it before its unit, and both before its list.
 void AddLabel(fw::Window& window, const std::string& name, design::Frame at, std::optional<float> textSize, const design::LabelLook& look)
 {
-    AddNewControl(window, fw::Label::Lookup(), name);
+    design::AddVisualControl(window, fw::Label::Lookup(), name);
     if (textSize)
         Named<fw::Label>(window, name)->SetTextSize(*textSize);
     Named<fw::Label>(window, name)->SetTextUnit(0);
@@ -179,13 +170,7 @@ void AboutBox::StaticText4_Open(fw::Label& label)
 
 fw::RefPtr<class AboutBox> AboutBox()
 {
-    fw::RefPtr<fw::Window> window = fw::GetImplicitWindow(kClassName);
-    if (!window) {
-        fw::RefPtr<fw::Window> made = fw::Cast<fw::Window>(AboutBox::Lookup().New());
-        made->Constructor();
-        window = made;
-    }
-    return fw::Cast<class AboutBox>(window);
+    return fw::ImplicitInstance<class AboutBox>();
 }
 
 }

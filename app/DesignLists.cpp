@@ -1,6 +1,15 @@
 #include "app/DesignLists.h"
 
+#include "framework/RectControl.h"
+
 namespace tockamo::design {
+
+void AddVisualControl(fw::Window& window, const fw::ClassRecord& controlClass, const std::string& name)
+{
+    fw::Ref<fw::Control> control = window.New(controlClass);
+    fw::Cast<fw::RectControl>(control)->Constructor();
+    window.AddControl(name, control);
+}
 
 namespace {
 

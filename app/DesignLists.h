@@ -1,7 +1,9 @@
 #pragma once
 
 #include "framework/Color.h"
+#include "framework/ClassRecord.h"
 #include "framework/PropertyList.h"
+#include "framework/Window.h"
 
 #include <cstdint>
 #include <string>
@@ -18,6 +20,11 @@ struct Frame {
 };
 
 enum class Background { Transparent, Opaque };
+
+// Makes a visual control of `controlClass` for `window` (__New, then its
+// constructor) and hands it over under `name` (_AddControl); the window's
+// list holds the only reference from then on.
+void AddVisualControl(fw::Window& window, const fw::ClassRecord& controlClass, const std::string& name);
 
 enum class TextAlign : int32_t { Left = 0, Centre = 1, Right = 2 };
 

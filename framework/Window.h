@@ -161,4 +161,20 @@ RefPtr<Window> GetImplicitWindow(const std::string& className);
 void Exit();
 }
 
+// The implicit-instance accessor of window class T: the open window of that
+// class, or, when none is open, a new one made from the class record and
+// constructed (Layout, CreateControls and Open run before it returns). It
+// keeps nothing between calls; it neither places nor shows the window.
+template<typename T>
+RefPtr<T> ImplicitInstance()
+{
+    RefPtr<Window> window = WindowSupport::GetImplicitWindow(T::Lookup().Name());
+    if (!window) {
+        RefPtr<Window> made = Cast<Window>(T::Lookup().New());
+        made->Constructor();
+        window = made;
+    }
+    return Cast<T>(window);
+}
+
 }

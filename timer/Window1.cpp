@@ -26,15 +26,6 @@ constexpr float kCaptionSize = 14;
 // How far below the main window's top the Time's Up window opens.
 constexpr int32_t kAlertOffset = 20;
 
-// Makes a visual control of `controlClass` and hands it to the window under
-// `name`; the window's list holds the only reference from then on.
-void AddVisualControl(fw::Window& window, const fw::ClassRecord& controlClass, const std::string& name)
-{
-    fw::Ref<fw::Control> control = window.New(controlClass);
-    fw::Cast<fw::RectControl>(control)->Constructor();
-    window.AddControl(name, control);
-}
-
 // The window's top plus the offset, kept within Int32 for positions read
 // from a hand-edited preferences file.
 int32_t AlertTop(int32_t mainTop)
@@ -115,51 +106,51 @@ void Window1::CreateControls0()
 {
     // Each control is finished (size, unit, properties, handlers) before the
     // next one is made, and every step fetches it again by name.
-    AddVisualControl(*this, fw::UpDownArrows::Lookup(), "UpDownArrows1");
+    design::AddVisualControl(*this, fw::UpDownArrows::Lookup(), "UpDownArrows1");
     fw::SetProperties(*UpDownArrows1(), design::UpDownArrowsList("UpDownArrows1", { 63, 55, 13, 23, 0 }));
     UpDownArrows1()->AddHandler(fw::UpDownArrows::kEventUp, fw::HandlerBinding::Bind(*this, "UpDownArrows1_Up"));
     UpDownArrows1()->AddHandler(fw::UpDownArrows::kEventDown, fw::HandlerBinding::Bind(*this, "UpDownArrows1_Down"));
 
-    AddVisualControl(*this, fw::Label::Lookup(), "Label1");
+    design::AddVisualControl(*this, fw::Label::Lookup(), "Label1");
     Label1()->SetTextUnit(0);
     fw::SetProperties(*Label1(), design::LabelList("Label1", { 20, 29, 40, 20, 1 }, { .text = "Min", .textColor = kBlack }));
 
-    AddVisualControl(*this, fw::PushButton::Lookup(), "MyStart");
+    design::AddVisualControl(*this, fw::PushButton::Lookup(), "MyStart");
     MyStart()->SetTextUnit(0);
     fw::SetProperties(*MyStart(), design::PushButtonList("MyStart", { 20, 90, 80, 20, 2 }, "Start", true, true));
     MyStart()->AddHandler(fw::PushButton::kEventAction, fw::HandlerBinding::Bind(*this, "MyStart_Action"));
 
-    AddVisualControl(*this, fw::TextField::Lookup(), "SetMin");
+    design::AddVisualControl(*this, fw::TextField::Lookup(), "SetMin");
     SetMin()->SetTextUnit(0);
     fw::SetProperties(*SetMin(), design::TextFieldList("SetMin", { 20, 52, 40, 30, 3 }));
 
-    AddVisualControl(*this, fw::Label::Lookup(), "Label2");
+    design::AddVisualControl(*this, fw::Label::Lookup(), "Label2");
     Label2()->SetTextSize(kCaptionSize);
     Label2()->SetTextUnit(0);
     fw::SetProperties(*Label2(), design::LabelList("Label2", { 20, 7, 40, 20, 4 }, { .text = "Set", .textColor = kRed }));
 
-    AddVisualControl(*this, fw::PushButton::Lookup(), "MyPause");
+    design::AddVisualControl(*this, fw::PushButton::Lookup(), "MyPause");
     MyPause()->SetTextUnit(0);
     fw::SetProperties(*MyPause(), design::PushButtonList("MyPause", { 112, 90, 80, 20, 5 }, "Pause", false, false));
     MyPause()->AddHandler(fw::PushButton::kEventAction, fw::HandlerBinding::Bind(*this, "MyPause_Action"));
 
-    AddVisualControl(*this, fw::TextField::Lookup(), "MinLeft");
+    design::AddVisualControl(*this, fw::TextField::Lookup(), "MinLeft");
     MinLeft()->SetTextUnit(0);
     fw::SetProperties(*MinLeft(), design::TextFieldList("MinLeft", { 96, 52, 40, 30, 6 }));
 
-    AddVisualControl(*this, fw::TextField::Lookup(), "SecLeft");
+    design::AddVisualControl(*this, fw::TextField::Lookup(), "SecLeft");
     SecLeft()->SetTextUnit(0);
     fw::SetProperties(*SecLeft(), design::TextFieldList("SecLeft", { 151, 52, 40, 30, 7 }));
 
-    AddVisualControl(*this, fw::Label::Lookup(), "Label3");
+    design::AddVisualControl(*this, fw::Label::Lookup(), "Label3");
     Label3()->SetTextUnit(0);
     fw::SetProperties(*Label3(), design::LabelList("Label3", { 96, 29, 40, 20, 8 }, { .text = "Min", .textColor = kBlack }));
 
-    AddVisualControl(*this, fw::Label::Lookup(), "Label4");
+    design::AddVisualControl(*this, fw::Label::Lookup(), "Label4");
     Label4()->SetTextUnit(0);
     fw::SetProperties(*Label4(), design::LabelList("Label4", { 151, 29, 40, 20, 9 }, { .text = "Sec", .textColor = kBlack }));
 
-    AddVisualControl(*this, fw::Label::Lookup(), "Label5");
+    design::AddVisualControl(*this, fw::Label::Lookup(), "Label5");
     Label5()->SetTextSize(kCaptionSize);
     Label5()->SetTextUnit(0);
     fw::SetProperties(*Label5(), design::LabelList("Label5", { 96, 7, 96, 20, 10 }, { .text = "Remaining", .textColor = kRed }));
@@ -308,13 +299,7 @@ void Window1::Event_Open()
 
 fw::RefPtr<class Window1> Window1()
 {
-    fw::RefPtr<fw::Window> window = fw::GetImplicitWindow("Window1.Window1");
-    if (!window) {
-        fw::RefPtr<fw::Window> made = fw::Cast<fw::Window>(Window1::Lookup().New());
-        made->Constructor();
-        window = made;
-    }
-    return fw::Cast<class Window1>(window);
+    return fw::ImplicitInstance<class Window1>();
 }
 
 }

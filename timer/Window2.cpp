@@ -2,7 +2,6 @@
 
 #include "app/DesignLists.h"
 #include "framework/PropertyList.h"
-#include "framework/Runtime.h"
 #include "timer/Microwave.h"
 #include "timer/Window2Timer1.h"
 
@@ -56,11 +55,7 @@ void Window2::CreateControls()
 
 void Window2::CreateControls0()
 {
-    {
-        fw::Ref<fw::Control> label = New(fw::Label::Lookup());
-        fw::Cast<fw::Label>(label)->Constructor();
-        AddControl("Label1", label);
-    }
+    design::AddVisualControl(*this, fw::Label::Lookup(), "Label1");
     Label1()->SetTextSize(30);
     Label1()->SetTextUnit(0);
     // The label covers the whole window and lets the red show around its text.
@@ -91,13 +86,7 @@ void Window2::Event_Open()
 
 fw::RefPtr<class Window2> Window2()
 {
-    fw::RefPtr<fw::Window> window = fw::GetImplicitWindow("Window2.Window2");
-    if (!window) {
-        fw::RefPtr<fw::Window> made = fw::Cast<fw::Window>(Window2::Lookup().New());
-        made->Constructor();
-        window = made;
-    }
-    return fw::Cast<class Window2>(window);
+    return fw::ImplicitInstance<class Window2>();
 }
 
 }
