@@ -54,7 +54,9 @@ protected:
     // Liberation Sans, Nimbus Sans, Noto Sans and Cantarell (the credits take
     // 85 of 87 pixels in Noto Sans; the widest caption, "Visit Web Site" in
     // bold DejaVu Sans, 96 of its button's 118). It is also the size of Qt's
-    // own default font, 9 points at 96 dpi.
+    // own default font, 9 points at 96 dpi. The menu bar is no control: it
+    // keeps the desktop's font and size, like every other menu on the
+    // desktop, and its window grows by its height instead.
     static constexpr int kDefaultPixelSize = 12;
 };
 
