@@ -41,18 +41,18 @@ void QtControlView::SyncRect(QWidget& widget, const RectControl& control)
 
 QFont QtControlView::MakeFont(const TextStyle& style)
 {
-    QFont systemFont = QApplication::font();
-    QFont font = systemFont;
+    QFont font = QApplication::font();
     if (!style.font.empty() && !TextEquals(style.font, "System")) {
         font = QFont(ToQString(style.font));
         font.setStyleHint(QFont::SansSerif);
     }
+    // A desktop font chosen by name and style ("DejaVu Sans Book") keeps its
+    // style name, which would outweigh the bold and italic set below.
+    font.setStyleName(QString());
     // Window layouts are drawn in pixels with one point to the pixel, so a
-    // size of its own is a pixel size; otherwise the desktop's UI size holds.
-    if (style.size > 0)
-        font.setPixelSize(qRound(style.size));
-    else
-        font.setPointSizeF(systemFont.pointSizeF());
+    // size of its own is a pixel size, and the default size is the one the
+    // boxes were drawn for, whatever size the desktop asks for.
+    font.setPixelSize(style.size > 0 ? qRound(style.size) : kDefaultPixelSize);
     font.setBold(style.bold);
     font.setItalic(style.italic);
     font.setUnderline(style.underline);

@@ -57,11 +57,23 @@ TEST_F(QtControlsTest, LabelShowsColourSizeFontAndAlignment)
         int32_t align;
         std::string font;
         bool bold;
+        int pixels;
     };
+    // On a desktop whose UI font is Liberation Sans Regular at 11 points,
+    // texts in the "System" font take its face, bold where asked, but the
+    // default size stays the one the layouts were drawn for.
+    QFont desktopFont = QApplication::font();
+    QFont liberation(QStringLiteral("Liberation Sans"), 11);
+    liberation.setStyleName(QStringLiteral("Regular"));
+    QApplication::setFont(liberation);
+    struct FontRestorer {
+        QFont saved;
+        ~FontRestorer() { QApplication::setFont(saved); }
+    } restorer { desktopFont };
     const Case cases[] = {
-        { "red size 14 centred", 0xFF0000, 14, 1, "System", true },
-        { "black default size left", 0x000000, 0, 0, "System", true },
-        { "blue right", 0x0000FF, 12, 2, "Arial", false },
+        { "red size 14 centred", 0xFF0000, 14, 1, "System", true, 14 },
+        { "black default size left", 0x000000, 0, 0, "System", true, 12 },
+        { "blue right", 0x0000FF, 12, 2, "Arial", false, 12 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -73,11 +85,13 @@ TEST_F(QtControlsTest, LabelShowsColourSizeFontAndAlignment)
         QtWindow& qtWindow = QtWindowOf(*window);
         auto& view = ViewOf<QtLabel>(qtWindow, *window, "Label1");
 
-        if (c.size > 0)
-            EXPECT_EQ(view.font().pixelSize(), static_cast<int>(c.size));
-        else
-            EXPECT_FLOAT_EQ(view.font().pointSizeF(), QApplication::font().pointSizeF());
-        EXPECT_EQ(view.font().bold(), c.bold);
+        EXPECT_EQ(QFontInfo(view.font()).pixelSize(), c.pixels);
+        if (c.font == "System") {
+            EXPECT_EQ(QFontInfo(view.font()).family().toStdString(), QFontInfo(QApplication::font()).family().toStdString());
+        }
+        // The face drawn, not a regular one made bold.
+        QString face = QFontInfo(view.font()).styleName();
+        EXPECT_EQ(face.contains(QStringLiteral("Bold")), c.bold) << face.toStdString();
         EXPECT_EQ(view.text(), QStringLiteral("Set"));
 
         QColor colour(QRgb(c.colour));

@@ -60,6 +60,11 @@ int32_t AppTest::RunProgram(Script script)
     m_backend = backend.get();
     if (script)
         backend->SetScript(std::move(script));
+    return RunProgramOn(std::move(backend));
+}
+
+int32_t AppTest::RunProgramOn(std::unique_ptr<fw::Backend> backend)
+{
     fw::InstallBackend(std::move(backend));
     // The alarm sound and the About box read the build's Resources folder,
     // which lies beside bin/ as in an installed program.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/Backend.h"
 #include "framework/headless/HeadlessBackend.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -26,6 +28,8 @@ protected:
     // desktop one. `script` acts as the user while the loop runs; when it
     // returns without quitting, the session ends.
     int32_t RunProgram(Script script = {});
+    // The same on the backend given, which stays installed after the run.
+    int32_t RunProgramOn(std::unique_ptr<fw::Backend> backend);
     // The backend of the last run; it stays installed after the run, so what
     // it saw and heard can be read back.
     fw::HeadlessBackend& ui() { return *m_backend; }
