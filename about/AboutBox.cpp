@@ -17,7 +17,7 @@ constexpr const char* kClassName = "AboutBox.AboutBox";
 
 // Five centred lines; the label breaks them at each carriage return.
 const std::string kCredits = "Developed by\rOrvinel\r\rSr. Beta Tester\rDastrey";
-const std::string kIconCredit = "Icon: Tockamo project artwork";
+const std::string kIconCredit = "Icon: Red Timer, drawn for Tockamo";
 
 template<typename T>
 fw::RefPtr<T> Named(const fw::Window& window, const std::string& name)

@@ -214,7 +214,7 @@ RefPtr<FolderItem> GetApplicationBundleResources()
     fs::path folder = executable.parent_path();
     if (folder.empty() || folder == folder.root_path())
         return nullptr;
-    return RefPtr<FolderItem>(FolderItem::Create((folder.parent_path() / "Resources").string()));
+    return RefPtr<FolderItem>(FolderItem::Create((folder.parent_path() / "share" / "tockamo").string()));
 }
 
 void SetExecutablePath(const std::string& path)

@@ -54,8 +54,9 @@ void Quit(int32_t status = 0);
 
 // _GetImplicitWindow.
 RefPtr<Window> GetImplicitWindow(const std::string& className);
-// _GetApplicationBundleResources: the folder "Resources" beside the folder
-// that holds the executable; nil when it cannot be told.
+// _GetApplicationBundleResources: share/tockamo beside the folder that holds
+// the executable (bin/), as a Linux program is installed; nil when it cannot
+// be told.
 RefPtr<FolderItem> GetApplicationBundleResources();
 // Where the executable lives; tests point it elsewhere. An empty path goes
 // back to the running executable.

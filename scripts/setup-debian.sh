@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev libgl-dev libsdl2-dev
+    qt6-base-dev libgl-dev libsdl2-dev librsvg2-bin
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xdg-utils fonts-dejavu-core fonts-liberation
-    xvfb xdotool x11-utils
+    xvfb xdotool x11-utils desktop-file-utils
     clang
 )
 

@@ -10,7 +10,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDirIterator>
 #include <QEventLoop>
+#include <QIcon>
 #include <QPixmapCache>
 #include <QSocketNotifier>
 #include <QUrl>
@@ -88,6 +90,13 @@ QtBackend::QtBackend()
     }
     // The framework decides when the program ends, not the last window.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Every window shows the icon the program compiled in, in whatever sizes
+    // it has; the desktop matches the windows to the launcher by this name.
+    QIcon icon;
+    for (QDirIterator sizes(QStringLiteral(":/application-icon"), QDir::Files); sizes.hasNext();)
+        icon.addFile(sizes.next());
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(s_programName));
     // The style keeps pixmaps of what it drew in Qt's pixmap cache, and the
     // cache sweeps itself on a timer 30 seconds after each new entry: a
     // wake-up for an idle program. Our windows are small and redraw rarely,

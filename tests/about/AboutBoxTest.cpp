@@ -220,7 +220,7 @@ TEST_F(AboutBoxTest, ControlsStandAsDesigned)
         { "StaticText1", false, 20, 20, 224, 45, 3, "Tockamo", "Arial", true, 30, 1, false },
         { "StaticText3", false, 87, 60, 47, 20, 4, "Version:", "Arial", true, 12, 0, false },
         { "StaticText4", false, 144, 60, 33, 20, 5, "9.9.9", "Arial", true, 12, 2, false },
-        { "Label1", false, 0, 250, 264, 20, 6, "Icon: Tockamo project artwork", "System", false, 0, 1, false },
+        { "Label1", false, 0, 250, 264, 20, 6, "Icon: Red Timer, drawn for Tockamo", "System", false, 0, 1, false },
     };
     VersionOverride version("9.9.9");
     RunProgram([&](fw::HeadlessBackend& ui) {

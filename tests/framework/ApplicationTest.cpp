@@ -7,6 +7,7 @@
 #include "framework/Runtime.h"
 #include "framework/UpDownArrows.h"
 
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -137,11 +138,11 @@ TEST_F(ApplicationTest, LongVersionIsTheProjectVersion)
     EXPECT_FALSE(m_app->LongVersion().empty());
 }
 
-TEST_F(ApplicationTest, ResourcesSitBesideTheExecutablesFolder)
+TEST_F(ApplicationTest, ResourcesSitInShareBesideTheExecutablesFolder)
 {
     fw::SetExecutablePath("/opt/tockamo/bin/tockamo");
     ASSERT_TRUE(fw::GetApplicationBundleResources());
-    EXPECT_EQ(fw::GetApplicationBundleResources()->NativePath(), "/opt/tockamo/Resources");
+    EXPECT_EQ(fw::GetApplicationBundleResources()->NativePath(), "/opt/tockamo/share/tockamo");
 
     fw::SetExecutablePath("tockamo");
     EXPECT_FALSE(fw::GetApplicationBundleResources()) << "a relative path tells nothing";
@@ -149,7 +150,7 @@ TEST_F(ApplicationTest, ResourcesSitBesideTheExecutablesFolder)
     fw::SetExecutablePath("");
     fw::RefPtr<fw::FolderItem> resources = fw::GetApplicationBundleResources();
     ASSERT_TRUE(resources);
-    EXPECT_EQ(resources->Name(), "Resources");
+    EXPECT_EQ(resources->NativePath(), std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "share" / "tockamo");
 }
 
 TEST_F(ApplicationTest, TheExceptionHelperHandsBackWhatEscaped)

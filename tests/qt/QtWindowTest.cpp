@@ -91,6 +91,12 @@ TEST_F(QtWindowTest, ShowsTitleSizeColoursAndMenuBar)
         QWidget* button = qtWindow.ViewFor(*window->ControlByName("MyStart"))->Widget();
         EXPECT_EQ(button->geometry(), QRect(20, 90, 80, 20));
 
+        // The program's own icon, a white timer face with a red wedge, not
+        // the toolkit's or none.
+        QImage icon = qtWindow.windowIcon().pixmap(QSize(48, 48), 1.0).toImage();
+        EXPECT_EQ(icon.pixelColor(28, 21), QColor(0xFF, 0, 0));
+        EXPECT_EQ(icon.pixelColor(18, 30), QColor(0xFF, 0xFF, 0xFF));
+
         QColor expected = c.hasBackColor ? c.background : qtWindow.Content()->palette().color(QPalette::Window);
         EXPECT_EQ(PixelAt(*qtWindow.Content(), QPoint(2, 2)), expected);
         EXPECT_EQ(PixelAt(*qtWindow.Content(), QPoint(200, 120)), expected);

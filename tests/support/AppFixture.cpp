@@ -66,9 +66,9 @@ int32_t AppTest::RunProgram(Script script)
 int32_t AppTest::RunProgramOn(std::unique_ptr<fw::Backend> backend)
 {
     fw::InstallBackend(std::move(backend));
-    // The alarm sound and the About box read the build's Resources folder,
-    // which lies beside bin/ as in an installed program.
-    fw::SetExecutablePath(std::string(TOCKAMO_TEST_RESOURCES_DIR) + "/../bin/tockamo");
+    // The alarm sound reads the build's share/tockamo/, which lies beside
+    // bin/ as in an installed program.
+    fw::SetExecutablePath(std::string(TOCKAMO_TEST_RESOURCES_DIR) + "/../../bin/tockamo");
     return tockamo::main();
 }
 
