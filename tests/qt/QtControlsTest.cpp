@@ -135,7 +135,7 @@ TEST_F(QtControlsTest, ReturnPressesTheEnabledDefaultButtonFromAnyFocus)
             } });
         window->Show();
         QtWindow& qtWindow = QtWindowOf(*window);
-        QWidget* target = c.focus ? qtWindow.ViewFor(*window->ControlByName(c.focus))->Widget() : &qtWindow;
+        QWidget* target = c.focus ? ViewOf<QtControlView>(qtWindow, *window, c.focus).Widget() : &qtWindow;
         QTest::keyClick(target, c.key, c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         EXPECT_EQ(TestWindow::Log(), c.expected);
         EXPECT_TRUE(ViewOf<QtPushButton>(qtWindow, *window, "MyStart").isDefault());
