@@ -194,9 +194,15 @@ TEST_F(QtControlsTest, ClickingAnArrowRaisesUpOrDown)
     EXPECT_EQ(view.geometry(), QRect(63, 55, 13, 23));
     EXPECT_EQ(view.UpButton()->focusPolicy(), Qt::NoFocus);
 
-    QTest::mouseClick(view.UpButton(), Qt::LeftButton);
-    QTest::mouseClick(view.DownButton(), Qt::LeftButton);
-    QTest::mouseClick(view.DownButton(), Qt::LeftButton);
+    // Where the user clicks: the upper and the lower half of the arrows.
+    auto clickAt = [&](QPoint inContent) {
+        QWidget* target = qtWindow.Content()->childAt(inContent);
+        ASSERT_NE(target, nullptr);
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(qtWindow.Content(), inContent));
+    };
+    clickAt(QPoint(69, 60));
+    clickAt(QPoint(69, 73));
+    clickAt(QPoint(69, 73));
     EXPECT_EQ(TestWindow::Log(), (std::vector<std::string> { "UpDownArrows1.Up", "UpDownArrows1.Down", "UpDownArrows1.Down" }));
     EXPECT_TRUE(view.UpButton()->autoRepeat());
     SavePicture(qtWindow, "arrows");
