@@ -185,6 +185,44 @@ TEST_F(QtControlsTest, FieldIsReadOnlyRightAlignedAndShowsItsText)
     SavePicture(QtWindowOf(*window), "field");
 }
 
+TEST_F(QtControlsTest, TabVisitsTheControlsInTheirTabOrder)
+{
+    auto at = [](ControlSpec spec, int32_t tabIndex) {
+        spec.properties.push_back({ "TabIndex", tabIndex });
+        return spec;
+    };
+    // Made in another order than their tab order; the arrows take no focus.
+    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"),
+        {
+            at(MakeArrows("UpDownArrows1", QRect(63, 55, 13, 23)), 0),
+            at(MakeField("SecLeft", QRect(151, 52, 40, 30), "0"), 7),
+            at(MakeButton("MyStart", QRect(20, 90, 80, 20), "Start", true, true), 2),
+            at(MakeField("SetMin", QRect(20, 52, 40, 30), "30"), 3),
+            at(MakeButton("MyPause", QRect(112, 90, 80, 20), "Pause", false, true), 5),
+        } });
+    window->Show();
+    QtWindow& qtWindow = QtWindowOf(*window);
+    auto& start = ViewOf<QtPushButton>(qtWindow, *window, "MyStart");
+    QApplication::setActiveWindow(&qtWindow);
+    start.setFocus(Qt::OtherFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), &start) << "the window did not take the focus";
+    auto focusedControl = [&]() -> std::string {
+        for (const Ref<Control>& control : window->Controls()) {
+            QWidget* view = ViewOf<QtControlView>(qtWindow, *window, control->Name()).Widget();
+            if (view == QApplication::focusWidget() || view->isAncestorOf(QApplication::focusWidget()))
+                return control->Name();
+        }
+        return "nothing";
+    };
+    std::vector<std::string> visited;
+    for (int press = 0; press < 4; ++press) {
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.push_back(focusedControl());
+    }
+    EXPECT_EQ(visited, (std::vector<std::string> { "SetMin", "MyPause", "SecLeft", "MyStart" }));
+}
+
 TEST_F(QtControlsTest, ClickingAnArrowRaisesUpOrDown)
 {
     Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"), { MakeArrows("UpDownArrows1", QRect(63, 55, 13, 23)) } });

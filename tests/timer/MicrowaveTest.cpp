@@ -67,6 +67,7 @@ TEST_F(MicrowaveTest, TheGeneratedChimeIsAShortPcmWave)
         return value;
     };
     EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(le(4, 4), bytes.size() - 8);
     EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
     EXPECT_EQ(le(20, 2), 1u); // PCM
     EXPECT_EQ(le(22, 2), 1u); // mono
