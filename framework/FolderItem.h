@@ -4,6 +4,7 @@
 #include "Object.h"
 
 #include <string>
+#include <vector>
 
 namespace fw {
 
@@ -28,10 +29,19 @@ public:
 
     bool Exists() const;
     bool IsFolder() const;
+    // The names of the items in this folder, in no particular order; empty
+    // when it is not a folder that can be read.
+    std::vector<std::string> ItemNames() const;
     // Removes the file (or empty folder); false when it could not.
     bool Delete() const;
-    // Atomically puts this file in the place of `destination` (rename(2));
-    // false when it could not, in which case `destination` is untouched.
+    // Removes this regular file unless a TextOutputStream, of this process
+    // or another, still has it open: what a writer that was killed left
+    // behind goes, a file being written stays. False when the item was kept
+    // (not a regular file, being written, or not removable).
+    bool DeleteIfAbandoned() const;
+    // Atomically puts this file in the place of `destination` (rename(2)) and
+    // syncs the folder, so the new name survives a power cut; false when it
+    // could not, in which case `destination` is untouched.
     bool MoveOver(const FolderItem& destination) const;
 
     RefPtr<TextOutputStream> CreateTextFile() const;

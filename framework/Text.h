@@ -20,7 +20,9 @@ std::string Str(const Variant& value);
 
 // The number that the leading part of `text` spells, after leading blanks:
 // an optional sign, digits, an optional fraction and exponent ("12abc" 12,
-// "1e3" 1000, "&hFF" 255). 0 when the text does not start with a number.
+// "1e3" 1000), or "&h", "&o" or "&b" and the digits of that base as far as
+// they go ("&hFF" 255, "&b102" 2, "&o9" 0). 0 when the text does not start
+// with a number.
 double Val(std::string_view text);
 
 // Whole part of `value`, truncated towards zero and saturated to the Int32

@@ -6,7 +6,9 @@
 #include "framework/TextOutputStream.h"
 #include "timer/Window1.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <utility>
 
@@ -20,6 +22,32 @@ DirectiveArray gDirectives;
 namespace {
 
 constexpr const char* kFileName = "tockamo.txt";
+// A save writes "tockamo.txt.tmp-<pid>" and renames it over the settings.
+constexpr std::string_view kTemporaryPrefix = "tockamo.txt.tmp-";
+
+// Exactly the name a save of some process writes: the prefix, then a process
+// id in plain decimal digits.
+bool IsTemporaryName(std::string_view name)
+{
+    if (!name.starts_with(kTemporaryPrefix))
+        return false;
+    std::string_view pid = name.substr(kTemporaryPrefix.size());
+    return !pid.empty() && pid.front() != '0' && std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A save killed half-way leaves its temporary file beside the settings.
+// Those are removed; the file of a save still under way in another running
+// Tockamo is locked by its writer and stays, whatever its process id says
+// (an id can be reused by a new process long after its owner died).
+void RemoveLeftoverTemporaries(const fw::FolderItem& folder)
+{
+    for (const std::string& name : folder.ItemNames()) {
+        if (!IsTemporaryName(name))
+            continue;
+        if (fw::RefPtr<fw::FolderItem> leftover = folder.Child(name))
+            leftover->DeleteIfAbandoned();
+    }
+}
 
 }
 
@@ -127,10 +155,12 @@ void savePrefs()
     std::string position = "#Window1Position " + fw::Str(Window1()->Top()) + fw::Chr(44) + fw::Str(Window1()->Left());
     std::string minutes = "#MySetMin " + fw::Str(fw::Variant(Window1()->SetMin()->Text()));
 
+    RemoveLeftoverTemporaries(*folder);
+
     // The new contents go to a file of their own beside the old one and are
     // renamed over it only once they are safely on disk: a failed write or a
     // crash half-way leaves the user's settings as they were.
-    fw::RefPtr<fw::FolderItem> temporary = folder->Child(std::string(kFileName) + ".tmp-" + std::to_string(getpid()));
+    fw::RefPtr<fw::FolderItem> temporary = folder->Child(std::string(kTemporaryPrefix) + std::to_string(getpid()));
     if (!temporary)
         return;
     fw::RefPtr<fw::TextOutputStream> stream = temporary->CreateTextFile();
@@ -138,8 +168,11 @@ void savePrefs()
         return;
     stream->WriteLine(position);
     stream->WriteLine(minutes);
-    if (!stream->Close() || !temporary->MoveOver(*file))
+    // The stream keeps its file locked until Close, so another Tockamo
+    // tidying the folder meanwhile leaves it alone until it has its place.
+    if (!stream->Flush() || !temporary->MoveOver(*file))
         temporary->Delete();
+    stream->Close();
 }
 
 }

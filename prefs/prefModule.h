@@ -45,7 +45,8 @@ extern DirectiveArray gDirectives;
 void loadPrefs();
 // Rewrites "tockamo.txt" from the open main window. The old file is replaced
 // only once the new one is wholly on disk; any failure keeps the old file and
-// is not reported.
+// is not reported. Temporary files that killed saves left beside it are
+// removed first; those of saves still under way are left alone.
 void savePrefs();
 // Appends the directives of `f` to gDirectives; false when there is no file
 // to read.

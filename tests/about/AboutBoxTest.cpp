@@ -101,6 +101,14 @@ TEST_F(AboutBoxTest, OpensBesideARunningCountdownThatGoesOnTicking)
         EXPECT_TRUE(main->IsOpen());
         EXPECT_TRUE(about->IsOpen());
         EXPECT_TRUE(main->MyPause()->Enabled());
+
+        // At zero the Time's Up window opens in front of it; choosing About
+        // Box again brings the About window back to the front.
+        ui.Advance(5min);
+        ASSERT_TRUE(fw::GetImplicitWindow("Window2.Window2"));
+        EXPECT_EQ(fw::WindowSupport::Windows().front()->Class().Name(), "Window2.Window2");
+        ASSERT_TRUE(ui.ChooseMenuItem("FileAboutBox"));
+        EXPECT_EQ(fw::WindowSupport::Windows().front().Ptr(), about.Get());
     });
     EXPECT_EQ(status, 0);
 }

@@ -26,6 +26,7 @@ struct Armed {
     std::string folder;
     int hits = 0;
     bool wroteFirst = false;
+    int notify = -1;
 };
 
 std::mutex s_mutex;
@@ -63,6 +64,12 @@ bool Strikes(FileFault fault, const std::string& path)
     if (!s_armed || s_armed->fault != fault || !Inside(s_armed->folder, path.c_str()))
         return false;
     ++s_armed->hits;
+    if (s_armed->notify >= 0) {
+        // The C library's own write: this file's would take the lock again.
+        static auto realWrite = Next<ssize_t (*)(int, const void*, size_t)>("write");
+        char byte = 1;
+        [[maybe_unused]] ssize_t ignored = realWrite(s_armed->notify, &byte, 1);
+    }
     return true;
 }
 
@@ -91,6 +98,13 @@ int FileFaults::Hits() const
 {
     std::lock_guard lock(s_mutex);
     return s_armed ? s_armed->hits : 0;
+}
+
+void FileFaults::NotifyHits(int fd)
+{
+    std::lock_guard lock(s_mutex);
+    if (s_armed)
+        s_armed->notify = fd;
 }
 
 }
@@ -142,6 +156,10 @@ int fsync(int fd)
     if (tockamo::testing::s_active && tockamo::testing::Strikes(FileFault::Sync, tockamo::testing::PathOf(fd))) {
         errno = EIO;
         return -1;
+    }
+    if (tockamo::testing::s_active && tockamo::testing::Strikes(FileFault::SyncHangs, tockamo::testing::PathOf(fd))) {
+        for (;;)
+            ::pause();
     }
     return real(fd);
 }

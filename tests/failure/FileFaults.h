@@ -14,6 +14,7 @@ enum class FileFault {
     Write,  // the first write stores a few bytes, every later one fails (ENOSPC): a full disk
     Sync,   // fsync fails (EIO): the device lost the data
     Rename, // rename fails (EIO): the replacement never happens
+    SyncHangs, // fsync never returns: the process is stuck there until it is killed
 };
 
 class FileFaults {
@@ -28,6 +29,9 @@ public:
     // How many calls were made to fail: zero means the code under test never
     // reached the step, and the test proves nothing.
     int Hits() const;
+    // Writes one byte to `fd` at every hit, before the call fails or hangs,
+    // so that another process learns the moment.
+    void NotifyHits(int fd);
 };
 
 }

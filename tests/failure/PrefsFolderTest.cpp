@@ -26,6 +26,11 @@ const FolderCase kFolderCases[] = {
         [](ConfigHome& home) { home.PointAt(home.Folder() + "/not/yet/there"); },
         [](const ConfigHome& home) {
             EXPECT_EQ(ReadFile(home.Folder() + "/not/yet/there/tockamo.txt"), std::optional<std::string>("#Window1Position 150,150\n#MySetMin 30\n"));
+            // The folders made for it are the user's alone.
+            for (const char* made : { "", "/not", "/not/yet", "/not/yet/there" }) {
+                auto mode = std::filesystem::status(home.Folder() + made).permissions();
+                EXPECT_EQ(mode & (std::filesystem::perms::group_all | std::filesystem::perms::others_all), std::filesystem::perms::none) << made;
+            }
         },
     },
     {

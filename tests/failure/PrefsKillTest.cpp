@@ -1,4 +1,6 @@
 #include "tests/failure/ConfigHome.h"
+#include "tests/failure/FileFaults.h"
+#include "tests/support/HeadlessFixture.h"
 
 #include "app/Startup.h"
 #include "framework/Backend.h"
@@ -8,10 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <poll.h>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,7 +69,83 @@ bool ReadAcks(int fd, int count)
     return true;
 }
 
-TEST(PrefsKill, ASaveKilledAnywhereLeavesTheOldOrTheNewFileWhole)
+// The child: the real program, whose save on closing the main window
+// hangs in the sync to disk; one byte on `ack` when it gets there, and the
+// child stays there until it is killed.
+[[noreturn]] void SaveHangingInSync(int ack, const std::string& folder)
+{
+    auto backend = std::make_unique<fw::HeadlessBackend>();
+    backend->SetScript([ack, folder](fw::HeadlessBackend& ui) {
+        fw::RefPtr<class Window1> window = Window1();
+        ui.MoveWindow(*window, 5, 6);
+        FileFaults hang(FileFault::SyncHangs, folder);
+        hang.NotifyHits(ack);
+        ui.CloseWindow(*window);
+        ::_exit(3);
+    });
+    fw::InstallBackend(std::move(backend));
+    main();
+    ::_exit(2);
+}
+
+// A second Tockamo whose save is under way (hanging in its sync) until the
+// object goes, when it is killed.
+class SaveUnderWay {
+public:
+    explicit SaveUnderWay(const std::string& folder)
+    {
+        int fds[2];
+        if (::pipe(fds) != 0)
+            throw std::runtime_error("no pipe");
+        std::fflush(nullptr);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(fds[0]);
+            SaveHangingInSync(fds[1], folder);
+        }
+        ::close(fds[1]);
+        m_temporaryName = "tockamo.txt.tmp-" + std::to_string(m_pid);
+        m_syncing = m_pid > 0 && ReadAcks(fds[0], 1);
+        ::close(fds[0]);
+    }
+    ~SaveUnderWay() { Kill(); }
+    SaveUnderWay(const SaveUnderWay&) = delete;
+    SaveUnderWay& operator=(const SaveUnderWay&) = delete;
+
+    bool Syncing() const { return m_syncing; }
+    const std::string& TemporaryName() const { return m_temporaryName; }
+    void Kill()
+    {
+        if (m_pid <= 0)
+            return;
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_temporaryName;
+    bool m_syncing = false;
+};
+
+using PrefsKill = fw::testing::HeadlessTest;
+
+// One clean run of the program on the headless backend: the user moves the
+// main window, sets the minutes to 1 and closes the window, which saves.
+void RunAndClose(fw::HeadlessBackend& backend, int32_t top, int32_t left)
+{
+    backend.SetScript([top, left](fw::HeadlessBackend& ui) {
+        fw::RefPtr<class Window1> window = Window1();
+        ui.MoveWindow(*window, top, left);
+        for (int click = 0; click < 100 && window->SetMin()->Text() != "1"; ++click)
+            ui.ClickDown(*window, "UpDownArrows1");
+        ui.CloseWindow(*window);
+    });
+    EXPECT_EQ(main(), 0);
+}
+
+TEST_F(PrefsKill, ASaveKilledAnywhereLeavesTheOldOrTheNewFileWhole)
 {
     ConfigHome home;
     home.WritePrefs("#Window1Position 0,0\n#MySetMin 1\n");
@@ -106,6 +187,44 @@ TEST(PrefsKill, ASaveKilledAnywhereLeavesTheOldOrTheNewFileWhole)
     }
     RecordProperty("kills", kills);
     EXPECT_GE(kills, 5);
+
+    // Whatever the killed saves left beside the settings, the next save
+    // clears it away.
+    RunAndClose(ui(), 70, 80);
+    EXPECT_EQ(home.FolderEntries(), std::vector<std::string> { "tockamo.txt" });
+    EXPECT_EQ(home.ReadPrefs(), std::optional<std::string>(Written(70, 80, 1)));
+}
+
+TEST_F(PrefsKill, TheNextSaveRemovesWhatKilledSavesLeftAndNothingElse)
+{
+    ConfigHome home;
+    home.WritePrefs("#Window1Position 1,2\n#MySetMin 3\n");
+    // Things of the user's own, and names that only look like a save's.
+    const std::vector<std::string> others = { "notes.txt", "tockamo.txt.tmp-", "tockamo.txt.tmp-12a", "tockamo.txt.tmp-7.bak",
+        "tockamo.txt.tmp-007", "xtockamo.txt.tmp-7", "tockamo.txt.tmp-99 " };
+    for (const std::string& name : others)
+        WriteFile(home.Folder() + "/" + name, "mine\n");
+    std::filesystem::create_directory(home.Folder() + "/tockamo.txt.tmp-98");
+
+    // The save under way starts first: the killed one tidies up too, before
+    // it hangs, and must not see the other's file as left over.
+    SaveUnderWay running(home.Folder());
+    ASSERT_TRUE(running.Syncing());
+    SaveUnderWay killed(home.Folder());
+    ASSERT_TRUE(killed.Syncing());
+    killed.Kill();
+    std::vector<std::string> before = home.FolderEntries();
+    ASSERT_NE(std::find(before.begin(), before.end(), killed.TemporaryName()), before.end()) << "the killed save left nothing to clear";
+
+    RunAndClose(ui(), 40, 50);
+    std::vector<std::string> expected = others;
+    expected.insert(expected.end(), { "tockamo.txt", "tockamo.txt.tmp-98", running.TemporaryName() });
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(home.FolderEntries(), expected);
+    EXPECT_EQ(home.ReadPrefs(), std::optional<std::string>(Written(40, 50, 1)));
+    for (const std::string& name : others)
+        EXPECT_EQ(ReadFile(home.Folder() + "/" + name), std::optional<std::string>("mine\n")) << name;
+    EXPECT_TRUE(std::filesystem::is_directory(home.Folder() + "/tockamo.txt.tmp-98"));
 }
 
 }

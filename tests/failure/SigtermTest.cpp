@@ -111,6 +111,18 @@ TEST(SigtermProgram, TheRealProgramSavesAndExitsWithZero)
         ::execl(TOCKAMO_PROGRAM_PATH, TOCKAMO_PROGRAM_PATH, static_cast<char*>(nullptr));
         ::_exit(127);
     }
+    // A program left running by a failed check would hold the test's output
+    // open and hang the suite instead of failing it.
+    struct Reaper {
+        pid_t pid;
+        ~Reaper()
+        {
+            if (pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == 0) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, nullptr, 0);
+            }
+        }
+    } reaper { child };
 
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
     bool read = false;
@@ -130,6 +142,7 @@ TEST(SigtermProgram, TheRealProgramSavesAndExitsWithZero)
         }
         if (::waitpid(child, &status, WNOHANG) == child) {
             exited = true;
+            reaper.pid = -1;
             break;
         }
     }
@@ -140,13 +153,11 @@ TEST(SigtermProgram, TheRealProgramSavesAndExitsWithZero)
     ::kill(child, SIGTERM);
     deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
     while (::waitpid(child, &status, WNOHANG) != child) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
+        if (std::chrono::steady_clock::now() > deadline)
             FAIL() << "the program did not end after SIGTERM";
-        }
         ::poll(nullptr, 0, 10);
     }
+    reaper.pid = -1;
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(home.ReadPrefs(), std::optional<std::string>("#Window1Position 33,44\n#MySetMin 17\n"));

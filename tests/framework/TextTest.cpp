@@ -41,6 +41,12 @@ TEST(TextTest, ValStrAndToInt32OnEdgeCases)
         { "hexadecimal", "&hFF", 255, 255, "255" },
         { "octal", "&o17", 15, 15, "15" },
         { "binary", "&b101", 5, 5, "5" },
+        // A digit its prefix does not allow ends the number, as any other
+        // character does: the digits before it count, none at all give 0.
+        { "binary stops at a 2", "&b102", 2, 2, "2" },
+        { "octal stops at an 8", "&o78", 7, 7, "7" },
+        { "octal has no 9", "&o9", 0, 0, "0" },
+        { "hexadecimal has no G", "&hG", 0, 0, "0" },
         { "negative zero", "-0", 0, 0, "0" },
         { "leading zeros", "007", 7, 7, "7" },
         { "large whole number", "1000000000000000", 1e15, INT32_MAX, "1000000000000000" },

@@ -202,7 +202,8 @@ TEST_F(WindowTest, CloseFindsTheClosingWindowThenDefersTheTeardown)
     ProbeWindow::log.clear();
     fw::RefPtr<ProbeWindow> second = Probe();
     EXPECT_NE(second, window);
-    EXPECT_EQ(ProbeWindow::log.front(), "Layout") << "the next lookup builds a new window";
+    ASSERT_FALSE(ProbeWindow::log.empty()) << "the next lookup builds a new window";
+    EXPECT_EQ(ProbeWindow::log.front(), "Layout");
 }
 
 TEST_F(WindowTest, UserCloseTearsDownAfterTheHandlerAndButtonsGoDead)
@@ -257,6 +258,7 @@ TEST_F(WindowTest, AFailedConstructionLeavesNoWindowBehind)
     ProbeWindow::failInLayout = false;
     ProbeWindow::log.clear();
     EXPECT_TRUE(Probe());
+    ASSERT_FALSE(ProbeWindow::log.empty());
     EXPECT_EQ(ProbeWindow::log.front(), "Layout");
 }
 

@@ -1,3 +1,4 @@
+#include "framework/PropertyList.h"
 #include "framework/Runtime.h"
 #include "prefs/directiveClass.h"
 #include "prefs/prefModule.h"
@@ -63,6 +64,7 @@ TEST_F(PrefsTest, FileIsReadIntoPositionAndMinutes)
         { "name in lower case", "#mysetmin 12\n", 0, 0, 12, { { "mysetmin", "12" } } },
         { "name in capitals", "#MYSETMIN 13\n", 0, 0, 13, { { "mysetmin", "13" } } },
         { "comments are skipped", "'saved by Tockamo\n'\n#Window1Position 10,20\n'x\n#MySetMin 5\n", 10, 20, 5, {} },
+        { "commented-out settings stay out", "'#MySetMin 45\n'MySetMin 46\n'#Window1Position 1,2\n#MySetMin 7\n", 0, 0, 7, { { "mysetmin", "7" } } },
         { "an empty line ends reading", "#MySetMin 20\n\n#MySetMin 21\n#Window1Position 1,2\n", 0, 0, 20, {} },
         { "a line starting with a blank ends reading", "#MySetMin 20\n #MySetMin 21\n", 0, 0, 20, {} },
         { "any other line ends reading", "x\n#MySetMin 9\n", 0, 0, 0, {} },
@@ -95,6 +97,16 @@ TEST_F(PrefsTest, FileIsReadIntoPositionAndMinutes)
             EXPECT_EQ(kept, c.kept);
         }
     }
+}
+
+TEST_F(PrefsTest, ADirectivesClassRecordSetsItsNameAndText)
+{
+    fw::RefPtr<directiveClass> directive = fw::Cast<directiveClass>(fw::RefPtr<fw::Object>(directiveClass::Lookup().New()));
+    ASSERT_TRUE(directive);
+    fw::SetProperties(*directive, { { "name", std::string("mysetmin") }, { "text", std::string(" 45") } });
+    EXPECT_EQ(directive->name, "mysetmin");
+    EXPECT_EQ(directive->text, " 45");
+    EXPECT_THROW(fw::SetProperties(*directive, { { "value", std::string("45") } }), fw::TypeMismatchException);
 }
 
 TEST_F(PrefsTest, WithoutAPreferencesFolderTheDefaultsApplyAndNothingIsSaved)

@@ -71,7 +71,7 @@ TEST_F(QtBackendTest, TerminationSignalClosesTheWindowsThenQuits)
         EventLoop::Main().Post([signalNumber] { std::raise(signalNumber); });
         backend().Run(EventLoop::Main());
         EXPECT_TRUE(open->IsClosed());
-        EXPECT_FALSE(TestWindow::Log().empty());
+        ASSERT_FALSE(TestWindow::Log().empty());
         EXPECT_EQ(TestWindow::Log().front(), "Close");
         EXPECT_EQ(EventLoop::Main().ExitStatus(), 0);
     }

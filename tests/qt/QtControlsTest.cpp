@@ -149,7 +149,7 @@ TEST_F(QtControlsTest, ReturnPressesTheEnabledDefaultButtonFromAnyFocus)
             } });
         window->Show();
         QtWindow& qtWindow = QtWindowOf(*window);
-        QWidget* target = c.focus ? qtWindow.ViewFor(*window->ControlByName(c.focus))->Widget() : &qtWindow;
+        QWidget* target = c.focus ? ViewOf<QtControlView>(qtWindow, *window, c.focus).Widget() : &qtWindow;
         QTest::keyClick(target, c.key, c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         EXPECT_EQ(TestWindow::Log(), c.expected);
         EXPECT_TRUE(ViewOf<QtPushButton>(qtWindow, *window, "MyStart").isDefault());
@@ -199,6 +199,44 @@ TEST_F(QtControlsTest, FieldIsReadOnlyRightAlignedAndShowsItsText)
     SavePicture(QtWindowOf(*window), "field");
 }
 
+TEST_F(QtControlsTest, TabVisitsTheControlsInTheirTabOrder)
+{
+    auto at = [](ControlSpec spec, int32_t tabIndex) {
+        spec.properties.push_back({ "TabIndex", tabIndex });
+        return spec;
+    };
+    // Made in another order than their tab order; the arrows take no focus.
+    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"),
+        {
+            at(MakeArrows("UpDownArrows1", QRect(63, 55, 13, 23)), 0),
+            at(MakeField("SecLeft", QRect(151, 52, 40, 30), "0"), 7),
+            at(MakeButton("MyStart", QRect(20, 90, 80, 20), "Start", true, true), 2),
+            at(MakeField("SetMin", QRect(20, 52, 40, 30), "30"), 3),
+            at(MakeButton("MyPause", QRect(112, 90, 80, 20), "Pause", false, true), 5),
+        } });
+    window->Show();
+    QtWindow& qtWindow = QtWindowOf(*window);
+    auto& start = ViewOf<QtPushButton>(qtWindow, *window, "MyStart");
+    QApplication::setActiveWindow(&qtWindow);
+    start.setFocus(Qt::OtherFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), &start) << "the window did not take the focus";
+    auto focusedControl = [&]() -> std::string {
+        for (const Ref<Control>& control : window->Controls()) {
+            QWidget* view = ViewOf<QtControlView>(qtWindow, *window, control->Name()).Widget();
+            if (view == QApplication::focusWidget() || view->isAncestorOf(QApplication::focusWidget()))
+                return control->Name();
+        }
+        return "nothing";
+    };
+    std::vector<std::string> visited;
+    for (int press = 0; press < 4; ++press) {
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.push_back(focusedControl());
+    }
+    EXPECT_EQ(visited, (std::vector<std::string> { "SetMin", "MyPause", "SecLeft", "MyStart" }));
+}
+
 TEST_F(QtControlsTest, ClickingAnArrowRaisesUpOrDown)
 {
     Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"), { MakeArrows("UpDownArrows1", QRect(63, 55, 13, 23)) } });
@@ -208,9 +246,15 @@ TEST_F(QtControlsTest, ClickingAnArrowRaisesUpOrDown)
     EXPECT_EQ(view.geometry(), QRect(63, 55, 13, 23));
     EXPECT_EQ(view.UpButton()->focusPolicy(), Qt::NoFocus);
 
-    QTest::mouseClick(view.UpButton(), Qt::LeftButton);
-    QTest::mouseClick(view.DownButton(), Qt::LeftButton);
-    QTest::mouseClick(view.DownButton(), Qt::LeftButton);
+    // Where the user clicks: the upper and the lower half of the arrows.
+    auto clickAt = [&](QPoint inContent) {
+        QWidget* target = qtWindow.Content()->childAt(inContent);
+        ASSERT_NE(target, nullptr);
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(qtWindow.Content(), inContent));
+    };
+    clickAt(QPoint(69, 60));
+    clickAt(QPoint(69, 73));
+    clickAt(QPoint(69, 73));
     EXPECT_EQ(TestWindow::Log(), (std::vector<std::string> { "UpDownArrows1.Up", "UpDownArrows1.Down", "UpDownArrows1.Down" }));
     EXPECT_TRUE(view.UpButton()->autoRepeat());
     SavePicture(qtWindow, "arrows");

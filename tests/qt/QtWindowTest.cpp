@@ -74,8 +74,8 @@ TEST_F(QtWindowTest, ShowsTitleSizeColoursAndMenuBar)
         EXPECT_TRUE(qtWindow.isVisible());
         EXPECT_EQ(qtWindow.windowTitle(), QStringLiteral("Tockamo"));
         EXPECT_EQ(qtWindow.Content()->size(), QSize(212, 130));
+        ASSERT_EQ(c.menuBar, qtWindow.MenuBarWidget() != nullptr);
         int menuHeight = c.menuBar ? qtWindow.MenuBarWidget()->height() : 0;
-        EXPECT_EQ(c.menuBar, qtWindow.MenuBarWidget() != nullptr);
         if (c.menuBar) {
             EXPECT_GT(menuHeight, 0);
             EXPECT_FALSE(qtWindow.MenuBarWidget()->isNativeMenuBar());
@@ -88,8 +88,9 @@ TEST_F(QtWindowTest, ShowsTitleSizeColoursAndMenuBar)
         EXPECT_FALSE(qtWindow.windowFlags() & Qt::WindowMinimizeButtonHint);
         EXPECT_TRUE(qtWindow.windowFlags() & Qt::WindowCloseButtonHint);
         // The button keeps its position within the content.
-        QWidget* button = qtWindow.ViewFor(*window->ControlByName("MyStart"))->Widget();
-        EXPECT_EQ(button->geometry(), QRect(20, 90, 80, 20));
+        QtControlView* button = qtWindow.ViewFor(*window->ControlByName("MyStart"));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->Widget()->geometry(), QRect(20, 90, 80, 20));
 
         // The program's own icon, a white timer face with a red wedge, not
         // the toolkit's or none.

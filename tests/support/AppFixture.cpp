@@ -58,8 +58,18 @@ int32_t AppTest::RunProgram(Script script)
 {
     auto backend = std::make_unique<fw::HeadlessBackend>();
     m_backend = backend.get();
-    if (script)
-        backend->SetScript(std::move(script));
+    if (script) {
+        // The script runs inside the program's event loop, which would report
+        // an exception of the script's own as the program's and go on.
+        backend->SetScript([script = std::move(script)](fw::HeadlessBackend& ui) {
+            try {
+                script(ui);
+            } catch (const std::exception& error) {
+                ADD_FAILURE() << "the test's script threw: " << error.what();
+                throw;
+            }
+        });
+    }
     return RunProgramOn(std::move(backend));
 }
 

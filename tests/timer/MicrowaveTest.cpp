@@ -2,6 +2,8 @@
 
 #include "timer/Microwave.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -65,6 +67,7 @@ TEST_F(MicrowaveTest, TheGeneratedChimeIsAShortPcmWave)
         return value;
     };
     EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(le(4, 4), bytes.size() - 8);
     EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
     EXPECT_EQ(le(20, 2), 1u); // PCM
     EXPECT_EQ(le(22, 2), 1u); // mono
@@ -77,6 +80,12 @@ TEST_F(MicrowaveTest, TheGeneratedChimeIsAShortPcmWave)
     double seconds = dataSize / 2.0 / rate;
     EXPECT_GT(seconds, 0.5);
     EXPECT_LT(seconds, 2.0);
+    // Loud enough to be heard across a room, and never clipped.
+    int32_t peak = 0;
+    for (size_t at = 44; at + 1 < bytes.size(); at += 2)
+        peak = std::max<int32_t>(peak, std::abs(static_cast<int16_t>(le(at, 2))));
+    EXPECT_GT(peak, 32767 / 2);
+    EXPECT_LT(peak, 32767);
 }
 
 }

@@ -33,11 +33,15 @@ void TimerAppTest::WritePrefs(int32_t top, int32_t left, const std::string& minu
 int32_t TimerAppTest::Run(const WindowScript& script)
 {
     ForgetSound();
-    return RunProgram([&script](fw::HeadlessBackend& ui) {
+    int32_t status = RunProgram([&script](fw::HeadlessBackend& ui) {
         fw::RefPtr<fw::Window> main = fw::GetImplicitWindow("Window1.Window1");
         ASSERT_TRUE(main) << "start-up opened no main window";
         script(ui, static_cast<class Window1&>(*main));
     });
+    // The framework reports an exception that escapes a handler and ends the
+    // run with status 1; the program raises none of its own.
+    EXPECT_EQ(status, 0) << "the run ended on an unhandled exception";
+    return status;
 }
 
 void TimerAppTest::HideSound()
