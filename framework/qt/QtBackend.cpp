@@ -1,6 +1,7 @@
 #include "QtBackend.h"
 
 #include "QtControlView.h"
+#include "QtMenuBar.h"
 #include "QtWindow.h"
 #include "framework/Application.h"
 #include "framework/Control.h"
@@ -202,6 +203,7 @@ void QtBackend::WindowShown(Window& window)
 {
     if (QtWindow* qtWindow = WindowFor(window))
         qtWindow->ShowFromFramework();
+    ShareMenuKeys();
 }
 
 void QtBackend::WindowDestroyed(Window& window)
@@ -218,12 +220,32 @@ void QtBackend::WindowDestroyed(Window& window)
     qtWindow->deleteLater();
     std::erase_if(m_ended, [](const QPointer<QtWindow>& ended) { return ended.isNull(); });
     m_ended.emplace_back(qtWindow);
+    ShareMenuKeys();
 }
 
 void QtBackend::MenuBarChanged(Window& window)
 {
     if (QtWindow* qtWindow = WindowFor(window))
         qtWindow->SyncMenuBar();
+    ShareMenuKeys();
+}
+
+void QtBackend::ShareMenuKeys()
+{
+    // The menu bar belongs to the application, as on a desktop with one
+    // shared menu bar: its key equivalents act from every window. A window
+    // without a menu bar of its own answers those of the front-most window
+    // that has one.
+    std::vector<QAction*> keys;
+    for (const Ref<Window>& window : WindowSupport::Windows()) {
+        QtWindow* qtWindow = window->IsOpen() ? WindowFor(*window) : nullptr;
+        if (qtWindow && qtWindow->MenuBarWidget()) {
+            keys = qtWindow->MenuBarWidget()->KeyActions();
+            break;
+        }
+    }
+    for (auto& [window, qtWindow] : m_windows)
+        qtWindow->BorrowMenuKeys(qtWindow->MenuBarWidget() ? std::vector<QAction*>() : keys);
 }
 
 void QtBackend::ControlAdded(Window& window, Control& control)

@@ -204,6 +204,20 @@ void QtWindow::SyncMenuBar()
     SyncGeometry(*window);
 }
 
+void QtWindow::BorrowMenuKeys(const std::vector<QAction*>& actions)
+{
+    // The window's own action list holds nothing but borrowed keys; an item
+    // that goes away leaves it by itself.
+    for (QAction* action : QWidget::actions()) {
+        if (std::find(actions.begin(), actions.end(), action) == actions.end())
+            removeAction(action);
+    }
+    for (QAction* action : actions) {
+        if (!QWidget::actions().contains(action))
+            addAction(action);
+    }
+}
+
 void QtWindow::AddControl(Control& control)
 {
     if (m_views.contains(&control))

@@ -34,6 +34,10 @@ public:
 
     QWidget* Content() const { return m_content; }
     QtMenuBar* MenuBarWidget() const { return m_menuBar; }
+    // A window without a menu bar of its own answers the key equivalents of
+    // `actions` (another window's menu items) while it is active; it shows
+    // nothing of them.
+    void BorrowMenuKeys(const std::vector<QAction*>& actions);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

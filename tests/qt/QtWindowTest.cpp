@@ -5,10 +5,12 @@
 #include "framework/qt/QtMenuBar.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
 #include <QScreen>
+#include <QTest>
 #include <QWindow>
 
 #include <climits>
@@ -20,7 +22,7 @@ namespace {
 
 using QtWindowTest = DesktopTest;
 
-Ref<MenuBar> FileMenu()
+Ref<MenuBar> FileMenu(const std::string& aboutShortcut = "")
 {
     Ref<MenuBar> bar = MenuBar::Create();
     Ref<MenuItem> file = MenuItem::Create();
@@ -29,6 +31,7 @@ Ref<MenuBar> FileMenu()
     Ref<MenuItem> about = MenuItem::Create();
     about->SetName("FileAboutBox");
     about->SetText("About Box");
+    about->SetKeyboardShortcut(aboutShortcut);
     Ref<QuitMenuItem> quit = QuitMenuItem::Create();
     quit->SetName("FileQuit");
     quit->SetText("&Quit");
@@ -228,6 +231,60 @@ TEST_F(QtWindowTest, MenuShowsShortcutAndQuitsThroughTheFramework)
     // The quit action closed the window before the application quit.
     EXPECT_EQ(TestWindow::Log(), std::vector<std::string> { "Close" });
     EXPECT_TRUE(EventLoop::Main().IsQuitting());
+}
+
+TEST_F(QtWindowTest, MenuKeysActOnceFromEveryWindow)
+{
+    // A main window with the menu bar, and an About box and an alert without
+    // one; the key goes to the window named, in front.
+    struct Case {
+        const char* name;
+        int front;
+    };
+    const Case cases[] = {
+        { "from the window with the menu bar", 0 },
+        { "from the About box", 1 },
+        { "from the alert", 2 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestWindow::Log().clear();
+        EventLoop::Main().Reset();
+        Ref<TestApp> app = TestApp::Create();
+        int aboutChosen = 0;
+        app->AddMenuHandler("FileAboutBox", [&aboutChosen](const std::vector<Variant>&) -> Variant {
+            ++aboutChosen;
+            return true;
+        });
+        RuntimeRegisterAppObject(app);
+        std::vector<Ref<TestWindow>> windows {
+            TestWindow::Open({ FileMenu("Cmd+B"), FixedWindow(212, 130, "Tockamo"), {} }),
+            TestWindow::Open({ nullptr, FixedWindow(264, 290, "About..."), { MakeButton("PushButton1", QRect(20, 250, 100, 20), "Web", false, true) } }),
+            TestWindow::Open({ nullptr, FixedWindow(212, 104, "Time's Up"), {} }),
+        };
+        for (size_t i = 0; i < windows.size(); ++i) {
+            windows[i]->SetTop(int32_t(40 * i));
+            windows[i]->SetLeft(int32_t(40 * i));
+        }
+        for (const Ref<TestWindow>& window : windows) {
+            if (window.Ptr() != windows[c.front].Ptr())
+                window->Show();
+        }
+        windows[c.front]->Show();
+        ProcessQtEvents();
+        QtWindow& front = QtWindowOf(*windows[c.front]);
+        ASSERT_EQ(QApplication::activeWindow(), &front);
+        // The keys come without a menu bar: the window keeps its layout.
+        EXPECT_EQ(front.MenuBarWidget() != nullptr, c.front == 0);
+
+        QTest::keyClick(&front, Qt::Key_B, Qt::ControlModifier);
+        EXPECT_EQ(aboutChosen, 1);
+        QTest::keyClick(&front, Qt::Key_Q, Qt::ControlModifier);
+        // The quit action: every window closed, each once, then the quit.
+        EXPECT_EQ(TestWindow::Log(), std::vector<std::string>(3, "Close"));
+        EXPECT_TRUE(EventLoop::Main().IsQuitting());
+        ProcessQtEvents();
+    }
 }
 
 }
