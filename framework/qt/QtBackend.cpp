@@ -23,17 +23,59 @@
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace fw {
+
+namespace {
+
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Qt ends the process with a several-line report when its platform cannot
+// start, so the X display that Qt is going to use is tried first.
+void CheckDisplay()
+{
+    std::string platform = Environment("QT_QPA_PLATFORM");
+    std::string display = Environment("DISPLAY");
+    // A platform of the user's choosing, or Qt's own Wayland one on a
+    // Wayland session without X11 compatibility, is left to Qt.
+    if (!platform.empty() && platform.substr(0, platform.find(':')) != "xcb")
+        return;
+    if (platform.empty() && display.empty() && !Environment("WAYLAND_DISPLAY").empty())
+        return;
+    if (display.empty())
+        throw NoDisplayException("no display to open (DISPLAY is not set)");
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    int error = xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    switch (error) {
+    case 0:
+        return;
+    case XCB_CONN_CLOSED_PARSE_ERR:
+        throw NoDisplayException("no display to open (DISPLAY is \"" + display + "\", not a display name)");
+    case XCB_CONN_CLOSED_INVALID_SCREEN:
+        throw NoDisplayException("cannot open display " + display + " (it has no such screen)");
+    default:
+        throw NoDisplayException("cannot open display " + display + " (nothing answered there, or it refused the connection)");
+    }
+}
+
+}
 
 std::unique_ptr<Backend> CreateDesktopBackend()
 {
     // Windows are placed at screen positions, which a Wayland client cannot
     // do; on a Wayland session with X11 compatibility, run through that.
-    if (!std::getenv("QT_QPA_PLATFORM") && std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "xcb", 0);
+    if (Environment("QT_QPA_PLATFORM").empty() && !Environment("WAYLAND_DISPLAY").empty() && !Environment("DISPLAY").empty())
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    CheckDisplay();
     return std::make_unique<qt::QtBackend>();
 }
 
@@ -55,6 +97,7 @@ char* s_argv[] = { s_programName, nullptr };
 int s_signalPipe[2] = { -1, -1 };
 struct sigaction s_previousTerm {};
 struct sigaction s_previousInt {};
+struct sigaction s_previousHup {};
 
 void OnTerminationSignal(int)
 {
@@ -309,6 +352,11 @@ void QtBackend::InstallSignalHandlers()
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, &s_previousTerm);
     sigaction(SIGINT, &action, &s_previousInt);
+    // The terminal that started the program has closed. Started through
+    // nohup, the program keeps ignoring that, as it was asked to.
+    sigaction(SIGHUP, nullptr, &s_previousHup);
+    if (s_previousHup.sa_handler != SIG_IGN)
+        sigaction(SIGHUP, &action, nullptr);
 }
 
 void QtBackend::RestoreSignalHandlers()
@@ -317,6 +365,7 @@ void QtBackend::RestoreSignalHandlers()
         return;
     sigaction(SIGTERM, &s_previousTerm, nullptr);
     sigaction(SIGINT, &s_previousInt, nullptr);
+    sigaction(SIGHUP, &s_previousHup, nullptr);
     m_signalNotifier.reset();
 }
 
