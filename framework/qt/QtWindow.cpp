@@ -180,8 +180,9 @@ void QtWindow::SyncGeometry(const Window& window)
         return;
     QPoint position(window.Left(), window.Top());
     // setGeometry places the client area, not the frame, with or without a
-    // window manager.
-    if (geometry().topLeft() != position)
+    // window manager. Qt hands the window manager a position only once it
+    // has been given one, and 0,0 is where a window starts out.
+    if (geometry().topLeft() != position || !testAttribute(Qt::WA_Moved))
         setGeometry(QRect(position, whole));
 }
 

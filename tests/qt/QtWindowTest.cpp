@@ -186,6 +186,9 @@ TEST_F(QtWindowTest, OpensWhereTheProgramPutItWhileAnyOfItShows)
         EXPECT_LE((QtWindowOf(*window).geometry().topLeft() - c.shown).manhattanLength(), 4);
         // Where it is shown is what the program reads back, and saves.
         EXPECT_EQ(QPoint(window->Left(), window->Top()), QtWindowOf(*window).geometry().topLeft());
+        // Qt tells a window manager where a window goes only when it has
+        // been given a position; without one the manager chooses.
+        EXPECT_TRUE(QtWindowOf(*window).testAttribute(Qt::WA_Moved));
         window->Close();
         ProcessQtEvents();
     }
