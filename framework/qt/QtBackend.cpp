@@ -38,26 +38,32 @@ std::string Environment(const char* name)
     return value ? value : "";
 }
 
+struct DisconnectDisplay {
+    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+};
+using DisplayConnection = std::unique_ptr<xcb_connection_t, DisconnectDisplay>;
+
 // Qt ends the process with a several-line report when its platform cannot
-// start, so the X display that Qt is going to use is tried first.
-void CheckDisplay()
+// start, so the X display that Qt is going to use is opened first. The
+// connection is to be held until Qt has its own: an X server without other
+// clients resets when its last one leaves, and Qt's connection could arrive
+// in the middle of that.
+DisplayConnection OpenDisplay()
 {
     std::string platform = Environment("QT_QPA_PLATFORM");
     std::string display = Environment("DISPLAY");
     // A platform of the user's choosing, or Qt's own Wayland one on a
     // Wayland session without X11 compatibility, is left to Qt.
     if (!platform.empty() && platform.substr(0, platform.find(':')) != "xcb")
-        return;
+        return nullptr;
     if (platform.empty() && display.empty() && !Environment("WAYLAND_DISPLAY").empty())
-        return;
+        return nullptr;
     if (display.empty())
         throw NoDisplayException("no display to open (DISPLAY is not set)");
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    int error = xcb_connection_has_error(connection);
-    xcb_disconnect(connection);
-    switch (error) {
+    DisplayConnection connection(xcb_connect(nullptr, nullptr));
+    switch (xcb_connection_has_error(connection.get())) {
     case 0:
-        return;
+        return connection;
     case XCB_CONN_CLOSED_PARSE_ERR:
         throw NoDisplayException("no display to open (DISPLAY is \"" + display + "\", not a display name)");
     case XCB_CONN_CLOSED_INVALID_SCREEN:
@@ -75,7 +81,7 @@ std::unique_ptr<Backend> CreateDesktopBackend()
     // do; on a Wayland session with X11 compatibility, run through that.
     if (Environment("QT_QPA_PLATFORM").empty() && !Environment("WAYLAND_DISPLAY").empty() && !Environment("DISPLAY").empty())
         setenv("QT_QPA_PLATFORM", "xcb", 1);
-    CheckDisplay();
+    DisplayConnection display = OpenDisplay();
     return std::make_unique<qt::QtBackend>();
 }
 
