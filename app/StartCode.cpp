@@ -1,11 +1,20 @@
 #include "app/Startup.h"
 #include "framework/Backend.h"
 
+#include <cstdio>
+
 // The process's start code: the desktop backend goes in before anything of
 // the runtime starts. Arguments are not passed on; nothing reads them.
 int main(int, char**)
 {
-    fw::InstallBackend(fw::CreateDesktopBackend());
+    try {
+        fw::InstallBackend(fw::CreateDesktopBackend());
+    } catch (const fw::NoDisplayException& error) {
+        // Nothing of the program has run yet, so its preferences are as
+        // they were.
+        std::fprintf(stderr, "tockamo: %s\n", error.what());
+        return 1;
+    }
     int32_t status = tockamo::main();
     // The backend takes Qt down with it; that must happen while the process
     // is still whole, not among the static destructors after main returns.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "RuntimeException.h"
 
 #include <memory>
 #include <optional>
@@ -66,8 +67,20 @@ void InstallBackend(std::unique_ptr<Backend> backend);
 Backend& GetBackend();
 bool HasBackend();
 
+// Raised by CreateDesktopBackend when there is no display to show windows
+// on; the message says what is missing in one line.
+class NoDisplayException : public RuntimeException {
+public:
+    explicit NoDisplayException(const std::string& message)
+        : RuntimeException(message)
+    {
+    }
+    const char* ClassName() const override { return "NoDisplayException"; }
+};
+
 // Made by the desktop backend library (framework/qt); only the program's
-// start code, which links that library, calls it.
+// start code, which links that library, calls it. Raises NoDisplayException
+// before it touches anything when there is no display to open.
 std::unique_ptr<Backend> CreateDesktopBackend();
 
 }

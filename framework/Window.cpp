@@ -236,12 +236,14 @@ void Window::Changed()
 void Window::SetTop(int32_t value)
 {
     m_top = value;
+    m_placed = true;
     Changed();
 }
 
 void Window::SetLeft(int32_t value)
 {
     m_left = value;
+    m_placed = true;
     Changed();
 }
 

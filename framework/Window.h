@@ -52,8 +52,11 @@ public:
 
     int32_t Top() const { return m_top; }
     int32_t Left() const { return m_left; }
+    // Setting either one, to any value 0 included, places the window: a
+    // backend chooses a place of its own only for a window never placed.
     void SetTop(int32_t value);
     void SetLeft(int32_t value);
+    bool IsPlaced() const { return m_placed; }
     int32_t Width() const { return m_width; }
     int32_t Height() const { return m_height; }
     void SetWidth(int32_t value);
@@ -136,6 +139,7 @@ private:
     void TearDown();
 
     int32_t m_top = 0, m_left = 0, m_width = 100, m_height = 100;
+    bool m_placed = false;
     int32_t m_minWidth = 64, m_minHeight = 64, m_maxWidth = 32000, m_maxHeight = 32000;
     std::string m_title;
     bool m_hasBackColor = false;

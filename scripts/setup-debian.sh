@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev libgl-dev libsdl2-dev librsvg2-bin
+    qt6-base-dev libgl-dev libsdl2-dev libxcb1-dev librsvg2-bin
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xdg-utils fonts-dejavu-core fonts-liberation
     xvfb xdotool x11-utils desktop-file-utils

@@ -42,7 +42,7 @@ public:
     // Chooses the menu item named `itemName` in the menu bar of the front-most
     // window that has one.
     bool ChooseMenuItem(const std::string& itemName);
-    // SIGTERM or SIGINT arriving: the framework's quit action.
+    // SIGTERM, SIGINT or SIGHUP arriving: the framework's quit action.
     void Terminate();
 
     // What was seen and heard.

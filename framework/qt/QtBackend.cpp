@@ -1,6 +1,7 @@
 #include "QtBackend.h"
 
 #include "QtControlView.h"
+#include "QtMenuBar.h"
 #include "QtWindow.h"
 #include "framework/Application.h"
 #include "framework/Control.h"
@@ -24,17 +25,65 @@
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace fw {
+
+namespace {
+
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+struct DisconnectDisplay {
+    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+};
+using DisplayConnection = std::unique_ptr<xcb_connection_t, DisconnectDisplay>;
+
+// Qt ends the process with a several-line report when its platform cannot
+// start, so the X display that Qt is going to use is opened first. The
+// connection is to be held until Qt has its own: an X server without other
+// clients resets when its last one leaves, and Qt's connection could arrive
+// in the middle of that.
+DisplayConnection OpenDisplay()
+{
+    std::string platform = Environment("QT_QPA_PLATFORM");
+    std::string display = Environment("DISPLAY");
+    // A platform of the user's choosing, or Qt's own Wayland one on a
+    // Wayland session without X11 compatibility, is left to Qt.
+    if (!platform.empty() && platform.substr(0, platform.find(':')) != "xcb")
+        return nullptr;
+    if (platform.empty() && display.empty() && !Environment("WAYLAND_DISPLAY").empty())
+        return nullptr;
+    if (display.empty())
+        throw NoDisplayException("no display to open (DISPLAY is not set)");
+    DisplayConnection connection(xcb_connect(nullptr, nullptr));
+    switch (xcb_connection_has_error(connection.get())) {
+    case 0:
+        return connection;
+    case XCB_CONN_CLOSED_PARSE_ERR:
+        throw NoDisplayException("no display to open (DISPLAY is \"" + display + "\", not a display name)");
+    case XCB_CONN_CLOSED_INVALID_SCREEN:
+        throw NoDisplayException("cannot open display " + display + " (it has no such screen)");
+    default:
+        throw NoDisplayException("cannot open display " + display + " (nothing answered there, or it refused the connection)");
+    }
+}
+
+}
 
 std::unique_ptr<Backend> CreateDesktopBackend()
 {
     // Windows are placed at screen positions, which a Wayland client cannot
     // do; on a Wayland session with X11 compatibility, run through that.
-    if (!std::getenv("QT_QPA_PLATFORM") && std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "xcb", 0);
+    if (Environment("QT_QPA_PLATFORM").empty() && !Environment("WAYLAND_DISPLAY").empty() && !Environment("DISPLAY").empty())
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    DisplayConnection display = OpenDisplay();
     return std::make_unique<qt::QtBackend>();
 }
 
@@ -56,6 +105,7 @@ char* s_argv[] = { s_programName, nullptr };
 int s_signalPipe[2] = { -1, -1 };
 struct sigaction s_previousTerm {};
 struct sigaction s_previousInt {};
+struct sigaction s_previousHup {};
 
 void OnTerminationSignal(int)
 {
@@ -211,6 +261,7 @@ void QtBackend::WindowShown(Window& window)
 {
     if (QtWindow* qtWindow = WindowFor(window))
         qtWindow->ShowFromFramework();
+    ShareMenuKeys();
 }
 
 void QtBackend::WindowDestroyed(Window& window)
@@ -227,12 +278,32 @@ void QtBackend::WindowDestroyed(Window& window)
     qtWindow->deleteLater();
     std::erase_if(m_ended, [](const QPointer<QtWindow>& ended) { return ended.isNull(); });
     m_ended.emplace_back(qtWindow);
+    ShareMenuKeys();
 }
 
 void QtBackend::MenuBarChanged(Window& window)
 {
     if (QtWindow* qtWindow = WindowFor(window))
         qtWindow->SyncMenuBar();
+    ShareMenuKeys();
+}
+
+void QtBackend::ShareMenuKeys()
+{
+    // The menu bar belongs to the application, as on a desktop with one
+    // shared menu bar: its key equivalents act from every window. A window
+    // without a menu bar of its own answers those of the front-most window
+    // that has one.
+    std::vector<QAction*> keys;
+    for (const Ref<Window>& window : WindowSupport::Windows()) {
+        QtWindow* qtWindow = window->IsOpen() ? WindowFor(*window) : nullptr;
+        if (qtWindow && qtWindow->MenuBarWidget()) {
+            keys = qtWindow->MenuBarWidget()->KeyActions();
+            break;
+        }
+    }
+    for (auto& [window, qtWindow] : m_windows)
+        qtWindow->BorrowMenuKeys(qtWindow->MenuBarWidget() ? std::vector<QAction*>() : keys);
 }
 
 void QtBackend::ControlAdded(Window& window, Control& control)
@@ -296,6 +367,11 @@ void QtBackend::InstallSignalHandlers()
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, &s_previousTerm);
     sigaction(SIGINT, &action, &s_previousInt);
+    // The terminal that started the program has closed. Started through
+    // nohup, the program keeps ignoring that, as it was asked to.
+    sigaction(SIGHUP, nullptr, &s_previousHup);
+    if (s_previousHup.sa_handler != SIG_IGN)
+        sigaction(SIGHUP, &action, nullptr);
 }
 
 void QtBackend::RestoreSignalHandlers()
@@ -304,6 +380,7 @@ void QtBackend::RestoreSignalHandlers()
         return;
     sigaction(SIGTERM, &s_previousTerm, nullptr);
     sigaction(SIGINT, &s_previousInt, nullptr);
+    sigaction(SIGHUP, &s_previousHup, nullptr);
     m_signalNotifier.reset();
 }
 

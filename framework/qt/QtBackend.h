@@ -62,6 +62,7 @@ public:
 
 private:
     void FireTimers();
+    void ShareMenuKeys();
     void InstallSignalHandlers();
     void RestoreSignalHandlers();
     void OnSignal();

@@ -18,6 +18,7 @@ QtMenuBar::QtMenuBar(QWidget* parent)
 void QtMenuBar::Rebuild(MenuBar& bar)
 {
     clear();
+    m_keyActions.clear();
     for (QMenu* menu : m_menus)
         delete menu;
     m_menus.clear();
@@ -49,7 +50,12 @@ void QtMenuBar::AddItems(QMenu& menu, MenuItem& parent)
         QAction* action = menu.addAction(ToQString(item->Text()));
         action->setEnabled(item->Enabled());
         action->setShortcut(ToKeySequence(item->KeyboardShortcut()));
+        // The key acts while this window is the active one; windows without
+        // a menu bar of their own take this action on too (see
+        // QtBackend::ShareMenuKeys), so one press never reaches two items.
         action->setShortcutContext(Qt::WindowShortcut);
+        if (!action->shortcut().isEmpty())
+            m_keyActions.push_back(action);
         WeakPtr<MenuItem> weak(item.Ptr());
         connect(action, &QAction::triggered, this, [weak] {
             DeliverUserAction([weak] {

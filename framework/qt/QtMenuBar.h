@@ -7,6 +7,7 @@
 
 #include <vector>
 
+class QAction;
 class QMenu;
 
 namespace fw::qt {
@@ -19,6 +20,8 @@ public:
 
     // Rebuilds every menu from `bar`.
     void Rebuild(MenuBar& bar);
+    // The items that have a key equivalent; they go with the menus.
+    const std::vector<QAction*>& KeyActions() const { return m_keyActions; }
 
     // "Cmd+Q" becomes Ctrl+Q: the desktop's command key is Ctrl.
     static QKeySequence ToKeySequence(const std::string& shortcut);
@@ -27,6 +30,7 @@ private:
     void AddItems(QMenu& menu, MenuItem& parent);
 
     std::vector<QMenu*> m_menus;
+    std::vector<QAction*> m_keyActions;
 };
 
 }

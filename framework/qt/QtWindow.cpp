@@ -11,6 +11,8 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 
 namespace fw::qt {
 
@@ -30,6 +32,50 @@ private:
     int& m_depth;
 };
 
+// The pixels from `low` up to, not including, `high`, in 64 bits: a position
+// read from a hand-edited file may lie anywhere in the Int32 range.
+struct Span {
+    int64_t low, high;
+
+    static Span Across(const QRect& r) { return { r.left(), int64_t { r.left() } + r.width() }; }
+    static Span Down(const QRect& r) { return { r.top(), int64_t { r.top() } + r.height() }; }
+
+    bool Overlaps(Span other) const { return low < other.high && other.low < high; }
+    // The pixels between the two; 0 when they touch or overlap.
+    int64_t GapTo(Span other) const { return std::max<int64_t>({ 0, other.low - high, low - other.high }); }
+    // Where this span starts once moved the least to lie within `area`; one
+    // longer than the area starts where the area does.
+    int64_t MovedInto(Span area) const { return std::max(area.low, std::min(low, area.high - (high - low))); }
+};
+
+// A window whose client area (menu bar included) would start at `left`,
+// `top` stays there as long as any part of it lies on some screen's available
+// area: a user who left a window partly past an edge meant it to be there and
+// can still grab what shows. Only a window that no screen would show at all,
+// say at a position kept from a monitor that has gone since, is brought whole
+// onto the screen nearest to it, by the shortest move. Nothing when there is
+// no screen to go by.
+std::optional<QPoint> PositionOnScreen(int32_t left, int32_t top, QSize whole)
+{
+    Span across { left, int64_t { left } + whole.width() };
+    Span down { top, int64_t { top } + whole.height() };
+    std::optional<QRect> nearest;
+    int64_t nearestGap = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        QRect area = screen->availableGeometry();
+        if (across.Overlaps(Span::Across(area)) && down.Overlaps(Span::Down(area)))
+            return QPoint(left, top);
+        int64_t gap = across.GapTo(Span::Across(area)) + down.GapTo(Span::Down(area));
+        if (!nearest || gap < nearestGap) {
+            nearest = area;
+            nearestGap = gap;
+        }
+    }
+    if (!nearest)
+        return std::nullopt;
+    return QPoint(static_cast<int>(across.MovedInto(Span::Across(*nearest))), static_cast<int>(down.MovedInto(Span::Down(*nearest))));
+}
+
 bool IsReturnKey(const QKeyEvent& event)
 {
     Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
@@ -42,7 +88,6 @@ QtWindow::QtWindow(Window& window)
     : QWidget(nullptr)
     , m_window(&window)
     , m_content(new QWidget(this))
-    , m_framePosition(window.Left(), window.Top())
 {
     m_content->installEventFilter(this);
     Sync();
@@ -131,14 +176,13 @@ void QtWindow::SyncGeometry(const Window& window)
             resize(whole);
     }
 
+    if (!m_everShown)
+        return;
     QPoint position(window.Left(), window.Top());
-    if (position != m_framePosition) {
-        m_framePosition = position;
-        m_positioned = true;
-    }
     // setGeometry places the client area, not the frame, with or without a
-    // window manager.
-    if (m_positioned && geometry().topLeft() != position)
+    // window manager. Qt hands the window manager a position only once it
+    // has been given one, and 0,0 is where a window starts out.
+    if (geometry().topLeft() != position || !testAttribute(Qt::WA_Moved))
         setGeometry(QRect(position, whole));
 }
 
@@ -159,6 +203,20 @@ void QtWindow::SyncMenuBar()
         m_menuBar->setVisible(window->MenuBarVisible());
     }
     SyncGeometry(*window);
+}
+
+void QtWindow::BorrowMenuKeys(const std::vector<QAction*>& actions)
+{
+    // The window's own action list holds nothing but borrowed keys; an item
+    // that goes away leaves it by itself.
+    for (QAction* action : QWidget::actions()) {
+        if (std::find(actions.begin(), actions.end(), action) == actions.end())
+            removeAction(action);
+    }
+    for (QAction* action : actions) {
+        if (!QWidget::actions().contains(action))
+            addAction(action);
+    }
 }
 
 void QtWindow::AddControl(Control& control)
@@ -184,9 +242,8 @@ void QtWindow::ShowFromFramework()
     if (!window)
         return;
     SyncScope scope(m_syncing);
+    PlaceOnScreen(*window, !m_everShown);
     m_everShown = true;
-    if (!m_positioned)
-        PlaceOnScreen(*window);
     Sync();
     // Some control settings (AcceptFocus, TabIndex) change without telling
     // the backend; the first showing reads every control afresh.
@@ -196,22 +253,25 @@ void QtWindow::ShowFromFramework()
     show();
     raise();
     activateWindow();
+    // A platform that moves a window as it maps it (to keep its frame on the
+    // screen) does so within show(), where move events count as echoes.
+    QPoint shownAt = geometry().topLeft();
+    if (shownAt != QPoint(window->Left(), window->Top()))
+        window->UserMoved(shownAt.y(), shownAt.x());
 }
 
-void QtWindow::PlaceOnScreen(Window& window)
+void QtWindow::PlaceOnScreen(Window& window, bool firstShowing)
 {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect available = screen->availableGeometry();
-    QSize whole(window.Width(), window.Height() + MenuBarHeight());
-    QPoint position = available.center() - QPoint(whole.width() / 2, whole.height() / 2);
-    m_framePosition = position;
-    m_positioned = true;
-    setGeometry(QRect(position, whole));
-    // The framework learns where the window went as if the user had put it
-    // there.
-    window.UserMoved(position.y(), position.x());
+    QSize whole(std::max(window.Width(), 0), std::max(window.Height(), 0) + MenuBarHeight());
+    std::optional<QPoint> position;
+    if (firstShowing && !window.IsPlaced()) {
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            position = screen->availableGeometry().center() - QPoint(whole.width() / 2, whole.height() / 2);
+    } else {
+        position = PositionOnScreen(window.Left(), window.Top(), whole);
+    }
+    if (position && *position != QPoint(window.Left(), window.Top()))
+        window.UserMoved(position->y(), position->x());
 }
 
 void QtWindow::SyncTabOrder()
@@ -250,8 +310,6 @@ void QtWindow::moveEvent(QMoveEvent* event)
     QPoint position = geometry().topLeft();
     if (position == QPoint(window->Left(), window->Top()))
         return;
-    m_framePosition = position;
-    m_positioned = true;
     WeakPtr<Window> weak = m_window;
     DeliverUserAction([weak, position] {
         if (RefPtr<Window> moved = weak.Lock())

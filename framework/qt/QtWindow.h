@@ -3,7 +3,6 @@
 #include "QtControlView.h"
 #include "framework/Window.h"
 
-#include <QPoint>
 #include <QWidget>
 
 #include <memory>
@@ -35,6 +34,10 @@ public:
 
     QWidget* Content() const { return m_content; }
     QtMenuBar* MenuBarWidget() const { return m_menuBar; }
+    // A window without a menu bar of its own answers the key equivalents of
+    // `actions` (another window's menu items) while it is active; it shows
+    // nothing of them.
+    void BorrowMenuKeys(const std::vector<QAction*>& actions);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -47,7 +50,11 @@ private:
     void SyncGeometry(const Window& window);
     void SyncFlags(const Window& window);
     void SyncTabOrder();
-    void PlaceOnScreen(Window& window);
+    // Before the window shows: centres a window the program never placed,
+    // and brings one that no screen would show onto the nearest screen. The
+    // framework learns the new place as if the user had moved the window
+    // there.
+    void PlaceOnScreen(Window& window, bool firstShowing);
     // True when Return or Enter reached the window's default button.
     bool PressReturn();
 
@@ -55,10 +62,8 @@ private:
     QWidget* m_content;
     QtMenuBar* m_menuBar = nullptr;
     std::unordered_map<const Control*, std::unique_ptr<QtControlView>> m_views;
-    // The position last taken from the framework; a window whose position
-    // the program never set is centred on the screen when first shown.
-    QPoint m_framePosition;
-    bool m_positioned = false;
+    // Until the first showing the framework's position stays with the
+    // framework: it may still change in steps, and only the last one counts.
     bool m_everShown = false;
     // While the framework's state is being applied, Qt's own move events
     // are echoes of it, not the user's doing.

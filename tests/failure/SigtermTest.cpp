@@ -6,9 +6,14 @@
 #include "timer/Window2.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/wait.h>
@@ -73,13 +78,13 @@ INSTANTIATE_TEST_SUITE_P(Terminate, SigtermHeadless, ::testing::ValuesIn(kTermCa
 
 #ifdef TOCKAMO_PROGRAM_PATH
 
-// True once the process catches or blocks SIGTERM, i.e. its handler is in
-// place and the signal will not simply kill it.
-bool HandlesSigterm(pid_t pid)
+// True once the process catches or blocks `signalNumber`, i.e. its handler
+// is in place and the signal will not simply kill it.
+bool Handles(pid_t pid, int signalNumber)
 {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
-    const unsigned long long bit = 1ULL << (SIGTERM - 1);
+    const unsigned long long bit = 1ULL << (signalNumber - 1);
     while (std::getline(status, line)) {
         if (line.rfind("SigCgt:", 0) == 0 || line.rfind("SigBlk:", 0) == 0) {
             if (std::stoull(line.substr(7), nullptr, 16) & bit)
@@ -89,78 +94,150 @@ bool HandlesSigterm(pid_t pid)
     return false;
 }
 
+// Starts the built program with its standard output and error going to
+// `output` and the environment as `prepare` leaves it in the child.
+pid_t StartProgram(int output, const std::function<void()>& prepare)
+{
+    std::fflush(nullptr);
+    pid_t child = ::fork();
+    if (child == 0) {
+        prepare();
+        ::dup2(output, STDOUT_FILENO);
+        ::dup2(output, STDERR_FILENO);
+        ::execl(TOCKAMO_PROGRAM_PATH, TOCKAMO_PROGRAM_PATH, static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    return child;
+}
+
+// The child's wait status once it has ended, or nothing when it is still
+// running at the deadline (it is killed then).
+std::optional<int> WaitForExit(pid_t child, std::chrono::seconds limit)
+{
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) != child) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return std::nullopt;
+        }
+        ::poll(nullptr, 0, 10);
+    }
+    return status;
+}
+
+// A logout or shutdown (SIGTERM) and the closing of the terminal that
+// started the program (SIGHUP) end it the same way as the Quit item.
 TEST(SigtermProgram, TheRealProgramSavesAndExitsWithZero)
 {
     if (::access(TOCKAMO_PROGRAM_PATH, X_OK) != 0)
         GTEST_SKIP() << TOCKAMO_PROGRAM_PATH << " was not built";
-    ConfigHome home;
-    // Written in a form the program never writes, so a rewrite shows.
-    home.WritePrefs("' before\n#mysetmin 17\n#Window1Position 33,44\n");
+    for (int signalNumber : { SIGTERM, SIGHUP }) {
+        SCOPED_TRACE(strsignal(signalNumber));
+        ConfigHome home;
+        // Written in a form the program never writes, so a rewrite shows.
+        home.WritePrefs("' before\n#mysetmin 17\n#Window1Position 33,44\n");
 
-    // The program has read its settings (and so has made its main window in
-    // the same handler) once the file is closed after reading.
-    int watch = ::inotify_init1(IN_CLOEXEC);
-    ASSERT_GE(watch, 0);
-    ASSERT_GE(::inotify_add_watch(watch, home.Folder().c_str(), IN_CLOSE_NOWRITE), 0);
+        // The program has read its settings (and so has made its main window
+        // in the same handler) once the file is closed after reading.
+        int watch = ::inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(::inotify_add_watch(watch, home.Folder().c_str(), IN_CLOSE_NOWRITE), 0);
 
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-        ::execl(TOCKAMO_PROGRAM_PATH, TOCKAMO_PROGRAM_PATH, static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    // A program left running by a failed check would hold the test's output
-    // open and hang the suite instead of failing it.
-    struct Reaper {
-        pid_t pid;
-        ~Reaper()
-        {
-            if (pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == 0) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, nullptr, 0);
+        pid_t child = StartProgram(STDERR_FILENO, [] {
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+            // As started from a terminal, also when the tests run under nohup.
+            ::signal(SIGHUP, SIG_DFL);
+        });
+        ASSERT_GE(child, 0);
+
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+        bool read = false;
+        bool exited = false;
+        int status = 0;
+        while (!(read && Handles(child, signalNumber)) && std::chrono::steady_clock::now() < deadline) {
+            pollfd p { watch, POLLIN, 0 };
+            if (::poll(&p, 1, 20) > 0) {
+                alignas(inotify_event) char buffer[4096];
+                ssize_t n = ::read(watch, buffer, sizeof buffer);
+                for (ssize_t at = 0; at < n;) {
+                    auto* event = reinterpret_cast<inotify_event*>(buffer + at);
+                    if (event->len && std::string(event->name) == "tockamo.txt")
+                        read = true;
+                    at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                }
+            }
+            if (::waitpid(child, &status, WNOHANG) == child) {
+                exited = true;
+                break;
             }
         }
-    } reaper { child };
-
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
-    bool read = false;
-    bool exited = false;
-    int status = 0;
-    while (!(read && HandlesSigterm(child)) && std::chrono::steady_clock::now() < deadline) {
-        pollfd p { watch, POLLIN, 0 };
-        if (::poll(&p, 1, 20) > 0) {
-            alignas(inotify_event) char buffer[4096];
-            ssize_t n = ::read(watch, buffer, sizeof buffer);
-            for (ssize_t at = 0; at < n;) {
-                auto* event = reinterpret_cast<inotify_event*>(buffer + at);
-                if (event->len && std::string(event->name) == "tockamo.txt")
-                    read = true;
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
+        ::close(watch);
+        ASSERT_FALSE(exited) << "the program ended on its own, status " << status;
+        if (!(read && Handles(child, signalNumber))) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            FAIL() << "the program did not get ready in time";
         }
-        if (::waitpid(child, &status, WNOHANG) == child) {
-            exited = true;
-            reaper.pid = -1;
-            break;
-        }
-    }
-    ::close(watch);
-    ASSERT_FALSE(exited) << "the program ended on its own, status " << status;
-    ASSERT_TRUE(read && HandlesSigterm(child)) << "the program did not get ready in time";
 
-    ::kill(child, SIGTERM);
-    deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
-    while (::waitpid(child, &status, WNOHANG) != child) {
-        if (std::chrono::steady_clock::now() > deadline)
-            FAIL() << "the program did not end after SIGTERM";
-        ::poll(nullptr, 0, 10);
+        ::kill(child, signalNumber);
+        std::optional<int> ended = WaitForExit(child, std::chrono::seconds(8));
+        ASSERT_TRUE(ended) << "the program did not end after the signal";
+        ASSERT_TRUE(WIFEXITED(*ended)) << "ended by signal " << (WIFSIGNALED(*ended) ? WTERMSIG(*ended) : 0);
+        EXPECT_EQ(WEXITSTATUS(*ended), 0);
+        EXPECT_EQ(home.ReadPrefs(), std::optional<std::string>("#Window1Position 33,44\n#MySetMin 17\n"));
     }
-    reaper.pid = -1;
-    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(home.ReadPrefs(), std::optional<std::string>("#Window1Position 33,44\n#MySetMin 17\n"));
+}
+
+// Started where there is no display to open (a text console, an ssh
+// session), the program says so in one line and ends with status 1 before
+// it reads or writes its preferences.
+TEST(SigtermProgram, WithoutADisplayTheRealProgramSaysSoAndLeavesThePreferences)
+{
+    if (::access(TOCKAMO_PROGRAM_PATH, X_OK) != 0)
+        GTEST_SKIP() << TOCKAMO_PROGRAM_PATH << " was not built";
+    struct Case {
+        const char* name;
+        const char* display;
+        const char* said;
+    };
+    const Case cases[] = {
+        { "DISPLAY not set", nullptr, "tockamo: no display to open (DISPLAY is not set)\n" },
+        { "nothing at DISPLAY", ":65000", "tockamo: cannot open display :65000 (nothing answered there, or it refused the connection)\n" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConfigHome home;
+        home.WritePrefs("' before\n#mysetmin 17\n");
+        int fds[2];
+        ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+        pid_t child = StartProgram(fds[1], [&c] {
+            ::unsetenv("QT_QPA_PLATFORM");
+            ::unsetenv("WAYLAND_DISPLAY");
+            ::unsetenv("DISPLAY");
+            if (c.display)
+                ::setenv("DISPLAY", c.display, 1);
+        });
+        ::close(fds[1]);
+        ASSERT_GE(child, 0);
+
+        // Everything it printed, up to its end or a deadline.
+        std::string said;
+        char buffer[512];
+        pollfd p { fds[0], POLLIN, 0 };
+        for (ssize_t n = 0; ::poll(&p, 1, 8000) > 0 && (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+            said.append(buffer, static_cast<size_t>(n));
+        ::close(fds[0]);
+        std::optional<int> ended = WaitForExit(child, std::chrono::seconds(8));
+        ASSERT_TRUE(ended) << "the program kept running";
+        ASSERT_TRUE(WIFEXITED(*ended)) << "ended by signal " << (WIFSIGNALED(*ended) ? WTERMSIG(*ended) : 0);
+        EXPECT_EQ(WEXITSTATUS(*ended), 1);
+        EXPECT_EQ(said, c.said);
+        EXPECT_EQ(home.ReadPrefs(), std::optional<std::string>("' before\n#mysetmin 17\n"));
+        EXPECT_EQ(home.FolderEntries(), std::vector<std::string> { "tockamo.txt" });
+    }
 }
 
 #endif

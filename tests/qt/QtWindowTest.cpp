@@ -5,11 +5,16 @@
 #include "framework/qt/QtMenuBar.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
 #include <QScreen>
+#include <QTest>
 #include <QWindow>
+
+#include <climits>
+#include <optional>
 
 namespace fw::qt::testing {
 
@@ -17,7 +22,7 @@ namespace {
 
 using QtWindowTest = DesktopTest;
 
-Ref<MenuBar> FileMenu()
+Ref<MenuBar> FileMenu(const std::string& aboutShortcut = "")
 {
     Ref<MenuBar> bar = MenuBar::Create();
     Ref<MenuItem> file = MenuItem::Create();
@@ -26,6 +31,7 @@ Ref<MenuBar> FileMenu()
     Ref<MenuItem> about = MenuItem::Create();
     about->SetName("FileAboutBox");
     about->SetText("About Box");
+    about->SetKeyboardShortcut(aboutShortcut);
     Ref<QuitMenuItem> quit = QuitMenuItem::Create();
     quit->SetName("FileQuit");
     quit->SetText("&Quit");
@@ -150,15 +156,49 @@ TEST_F(QtWindowTest, PositionRoundTripsThroughTheDesktop)
     EXPECT_EQ(restored->Left(), 50);
 }
 
-TEST_F(QtWindowTest, WithoutAPositionIsCentredAndSaysWhere)
+TEST_F(QtWindowTest, OpensWhereTheProgramPutItWhileAnyOfItShows)
 {
-    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(264, 290, "About..."), {} });
-    window->Show();
-    QtWindow& qtWindow = QtWindowOf(*window);
-    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_LE((qtWindow.geometry().center() - screen.center()).manhattanLength(), 2);
-    EXPECT_EQ(QPoint(window->Left(), window->Top()), qtWindow.geometry().topLeft());
-    SavePicture(qtWindow, "window-centred");
+    // The offscreen platform's one screen; the windows are 212x130.
+    ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 800, 800));
+    ASSERT_EQ(QGuiApplication::screens().size(), 1);
+    struct Case {
+        const char* name;
+        std::optional<QPoint> placed;
+        QPoint shown;
+    };
+    const Case cases[] = {
+        { "never placed is centred", std::nullopt, QPoint(293, 334) },
+        { "at 0,0", QPoint(0, 0), QPoint(0, 0) },
+        { "at 500,500", QPoint(500, 500), QPoint(500, 500) },
+        { "partly past the bottom right", QPoint(700, 750), QPoint(700, 750) },
+        { "partly past the top left", QPoint(-200, -100), QPoint(-200, -100) },
+        { "just past the right edge", QPoint(800, 100), QPoint(588, 100) },
+        { "on a monitor that has gone", QPoint(6000, 5000), QPoint(588, 670) },
+        { "far up and left", QPoint(-5000, -4000), QPoint(0, 0) },
+        { "at the ends of the number range", QPoint(INT32_MAX, INT32_MIN), QPoint(588, 0) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"), {} });
+        if (c.placed) {
+            window->SetTop(c.placed->y());
+            window->SetLeft(c.placed->x());
+        }
+        window->Show();
+        ProcessQtEvents();
+        // The offscreen platform, like a window manager, keeps the 2-pixel
+        // border of the frame on the screen, so it may nudge a window at
+        // the screen's top or left edge by that much (and the framework
+        // follows).
+        EXPECT_LE((QtWindowOf(*window).geometry().topLeft() - c.shown).manhattanLength(), 4);
+        // Where it is shown is what the program reads back, and saves.
+        EXPECT_EQ(QPoint(window->Left(), window->Top()), QtWindowOf(*window).geometry().topLeft());
+        // Qt tells a window manager where a window goes only when it has
+        // been given a position; without one the manager chooses.
+        EXPECT_TRUE(QtWindowOf(*window).testAttribute(Qt::WA_Moved));
+        window->Close();
+        ProcessQtEvents();
+    }
 }
 
 TEST_F(QtWindowTest, CloseButtonRaisesCloseOnce)
@@ -201,6 +241,60 @@ TEST_F(QtWindowTest, MenuShowsShortcutAndQuitsThroughTheFramework)
     // The quit action closed the window before the application quit.
     EXPECT_EQ(TestWindow::Log(), std::vector<std::string> { "Close" });
     EXPECT_TRUE(EventLoop::Main().IsQuitting());
+}
+
+TEST_F(QtWindowTest, MenuKeysActOnceFromEveryWindow)
+{
+    // A main window with the menu bar, and an About box and an alert without
+    // one; the key goes to the window named, in front.
+    struct Case {
+        const char* name;
+        int front;
+    };
+    const Case cases[] = {
+        { "from the window with the menu bar", 0 },
+        { "from the About box", 1 },
+        { "from the alert", 2 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestWindow::Log().clear();
+        EventLoop::Main().Reset();
+        Ref<TestApp> app = TestApp::Create();
+        int aboutChosen = 0;
+        app->AddMenuHandler("FileAboutBox", [&aboutChosen](const std::vector<Variant>&) -> Variant {
+            ++aboutChosen;
+            return true;
+        });
+        RuntimeRegisterAppObject(app);
+        std::vector<Ref<TestWindow>> windows {
+            TestWindow::Open({ FileMenu("Cmd+B"), FixedWindow(212, 130, "Tockamo"), {} }),
+            TestWindow::Open({ nullptr, FixedWindow(264, 290, "About..."), { MakeButton("PushButton1", QRect(20, 250, 100, 20), "Web", false, true) } }),
+            TestWindow::Open({ nullptr, FixedWindow(212, 104, "Time's Up"), {} }),
+        };
+        for (size_t i = 0; i < windows.size(); ++i) {
+            windows[i]->SetTop(int32_t(40 * i));
+            windows[i]->SetLeft(int32_t(40 * i));
+        }
+        for (const Ref<TestWindow>& window : windows) {
+            if (window.Ptr() != windows[c.front].Ptr())
+                window->Show();
+        }
+        windows[c.front]->Show();
+        ProcessQtEvents();
+        QtWindow& front = QtWindowOf(*windows[c.front]);
+        ASSERT_EQ(QApplication::activeWindow(), &front);
+        // The keys come without a menu bar: the window keeps its layout.
+        EXPECT_EQ(front.MenuBarWidget() != nullptr, c.front == 0);
+
+        QTest::keyClick(&front, Qt::Key_B, Qt::ControlModifier);
+        EXPECT_EQ(aboutChosen, 1);
+        QTest::keyClick(&front, Qt::Key_Q, Qt::ControlModifier);
+        // The quit action: every window closed, each once, then the quit.
+        EXPECT_EQ(TestWindow::Log(), std::vector<std::string>(3, "Close"));
+        EXPECT_TRUE(EventLoop::Main().IsQuitting());
+        ProcessQtEvents();
+    }
 }
 
 }
