@@ -10,8 +10,8 @@
 
 session_pids=()
 
-# Makes the scratch folder and points HOME, the XDG folders and the session
-# bus into it. Prints the folder.
+# Makes the scratch folder, session_dir, and points HOME, the XDG folders and
+# the session bus into it.
 session_begin() {
     session_dir=$(mktemp -d "${TMPDIR:-/tmp}/tockamo-desktop.XXXXXX")
     export HOME="$session_dir/home"
@@ -41,7 +41,7 @@ session_library_dir() {
 }
 
 session_stop() {
-    local i pid
+    local i
     for ((i = ${#session_pids[@]} - 1; i >= 0; i--)); do
         stop_process "${session_pids[i]}"
     done
