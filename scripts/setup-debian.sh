@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev libsdl2-dev libxcb1-dev librsvg2-bin
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xdg-utils fonts-dejavu-core fonts-liberation
-    xvfb xdotool x11-utils desktop-file-utils
+    xvfb xdotool x11-utils openbox pulseaudio pulseaudio-utils desktop-file-utils
     clang
 )
 
