@@ -7,30 +7,21 @@
 # Needs: desktop-file-utils, xvfb, xdotool, x11-utils.
 set -euo pipefail
 build=$(realpath "$1")
+source "$(dirname "$0")/../desktop/session.sh"
 
-work=$(mktemp -d)
-xvfb_pid=
 app_pid=
 cleanup() {
     [[ -n $app_pid ]] && kill -KILL "$app_pid" 2>/dev/null || true
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
+    session_stop
 }
 trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
-# Polls `condition` (a command) every 50 ms until it holds or `seconds` pass.
-wait_for() {
-    local seconds=$1
-    shift
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.05
-    done
-}
+
+session_begin
+work=$session_dir
 
 # A space in the prefix, as in many a home folder, must survive the launcher.
 prefix="$work/installed programs"
@@ -57,25 +48,12 @@ exec_line=${exec_line//%%/%}
 eval "set -- $exec_line"
 [[ $1 -ef $prefix/bin/tockamo ]] || fail "the launcher starts '$1', not the installed program"
 
-# A display and folders of its own; preferences with the minutes at 0, so
-# Start ends the count at the first tick; the alarm goes to a file.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$HOME" "$XDG_CONFIG_HOME"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+# A display of its own; preferences with the minutes at 0, so Start ends the
+# count at the first tick; the alarm goes to a file.
+start_display 800x600
 printf '#Window1Position 100,100\n#MySetMin 0\n' >"$XDG_CONFIG_HOME/tockamo.txt"
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/alarm.raw
 unset QT_QPA_PLATFORM
-# In a sanitizer build: the D-Bus library that Qt's X11 platform uses keeps
-# allocations to the end, which is none of the program's doing.
-printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$work/lsan.supp"
-
 (cd / && exec "$@") >"$work/tockamo.log" 2>&1 &
 app_pid=$!
 window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Tockamo$' | head -n1) || fail "the main window did not appear"
@@ -85,11 +63,10 @@ xdotool mousemove --window "$window" 60 $((height - 130 + 100)) click 1
 
 # Silence is zero bytes in the disk driver's signed 16-bit samples.
 alarm_heard() { [[ -s $work/alarm.raw ]] && [[ -n $(tr -d '\0' <"$work/alarm.raw" | head -c1) ]]; }
-wait_for 15 alarm_heard || { cat "$work/tockamo.log"; fail "no alarm was played"; }
+wait_until 15 alarm_heard || { cat "$work/tockamo.log"; fail "no alarm was played"; }
 
-program_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 kill -TERM "$app_pid"
-wait_for 10 program_ended || fail "the program did not end after SIGTERM"
+wait_until 10 process_gone "$app_pid" || fail "the program did not end after SIGTERM"
 status=0
 wait "$app_pid" || status=$?
 app_pid=
