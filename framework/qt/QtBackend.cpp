@@ -54,12 +54,13 @@ DisplayConnection OpenDisplay()
 {
     std::string platform = Environment("QT_QPA_PLATFORM");
     std::string display = Environment("DISPLAY");
-    // A platform of the user's choosing, or Qt's own Wayland one on a
-    // Wayland session without X11 compatibility, is left to Qt.
+    // A platform of the user's choosing is left to Qt.
     if (!platform.empty() && platform.substr(0, platform.find(':')) != "xcb")
         return nullptr;
-    if (platform.empty() && display.empty() && !Environment("WAYLAND_DISPLAY").empty())
-        return nullptr;
+    // Windows go where the program puts them, which only X11 allows; a
+    // Wayland session offers that through XWayland, when it has it.
+    if (display.empty() && !Environment("WAYLAND_DISPLAY").empty())
+        throw NoDisplayException("no X display to open (DISPLAY is not set; on Wayland, Tockamo needs XWayland)");
     if (display.empty())
         throw NoDisplayException("no display to open (DISPLAY is not set)");
     DisplayConnection connection(xcb_connect(nullptr, nullptr));

@@ -201,11 +201,13 @@ TEST(SigtermProgram, WithoutADisplayTheRealProgramSaysSoAndLeavesThePreferences)
     struct Case {
         const char* name;
         const char* display;
+        const char* wayland;
         const char* said;
     };
     const Case cases[] = {
-        { "DISPLAY not set", nullptr, "tockamo: no display to open (DISPLAY is not set)\n" },
-        { "nothing at DISPLAY", ":65000", "tockamo: cannot open display :65000 (nothing answered there, or it refused the connection)\n" },
+        { "DISPLAY not set", nullptr, nullptr, "tockamo: no display to open (DISPLAY is not set)\n" },
+        { "Wayland without XWayland", nullptr, "wayland-0", "tockamo: no X display to open (DISPLAY is not set; on Wayland, Tockamo needs XWayland)\n" },
+        { "nothing at DISPLAY", ":65000", nullptr, "tockamo: cannot open display :65000 (nothing answered there, or it refused the connection)\n" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,6 +221,8 @@ TEST(SigtermProgram, WithoutADisplayTheRealProgramSaysSoAndLeavesThePreferences)
             ::unsetenv("DISPLAY");
             if (c.display)
                 ::setenv("DISPLAY", c.display, 1);
+            if (c.wayland)
+                ::setenv("WAYLAND_DISPLAY", c.wayland, 1);
         });
         ::close(fds[1]);
         ASSERT_GE(child, 0);
