@@ -77,7 +77,7 @@ TEST_F(QtControlsTest, LabelShowsColourSizeFontAndAlignment)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ControlSpec label = MakeLabel("Label1", QRect(0, 0, 200, 40), "Set",
+        ControlDesign label = MakeLabel("Label1", QRect(0, 0, 200, 40), "Set",
             { { "TextAlign", c.align }, { "TextColor", Color { c.colour } }, { "TextFont", c.font }, { "Bold", c.bold } });
         label.textSize = c.size;
         Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(200, 40, c.name), { label } });
@@ -112,7 +112,7 @@ TEST_F(QtControlsTest, LabelShowsColourSizeFontAndAlignment)
 
 TEST_F(QtControlsTest, MultiLineLabelBreaksAtCarriageReturns)
 {
-    ControlSpec label = MakeLabel("Credits", QRect(0, 0, 104, 87), "Developed by\rOrvinel\r\rSr. Beta Tester\rDastrey",
+    ControlDesign label = MakeLabel("Credits", QRect(0, 0, 104, 87), "Developed by\rOrvinel\r\rSr. Beta Tester\rDastrey",
         { { "TextAlign", int32_t(1) }, { "MultiLine", true } });
     Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(104, 87, "Credits"), { label } });
     window->Show();
@@ -201,9 +201,9 @@ TEST_F(QtControlsTest, FieldIsReadOnlyRightAlignedAndShowsItsText)
 
 TEST_F(QtControlsTest, TabVisitsTheControlsInTheirTabOrder)
 {
-    auto at = [](ControlSpec spec, int32_t tabIndex) {
-        spec.properties.push_back({ "TabIndex", tabIndex });
-        return spec;
+    auto at = [](ControlDesign design, int32_t tabIndex) {
+        design.properties.push_back({ "TabIndex", tabIndex });
+        return design;
     };
     // Made in another order than their tab order; the arrows take no focus.
     Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"),

@@ -18,9 +18,9 @@ namespace fw::qt::testing {
 
 namespace {
 
-WindowSpec& NextSpec()
+WindowDesign& NextDesign()
 {
-    static WindowSpec layout;
+    static WindowDesign layout;
     return layout;
 }
 
@@ -58,9 +58,9 @@ const ClassRecord& TestWindow::Class() const
     return Lookup();
 }
 
-Ref<TestWindow> TestWindow::Open(WindowSpec layout)
+Ref<TestWindow> TestWindow::Open(WindowDesign layout)
 {
-    NextSpec() = std::move(layout);
+    NextDesign() = std::move(layout);
     Ref<TestWindow> window = Adopt(*new TestWindow);
     window->Constructor();
     return window;
@@ -74,16 +74,16 @@ std::vector<std::string>& TestWindow::Log()
 
 void TestWindow::Layout()
 {
-    m_spec = std::move(NextSpec());
-    NextSpec() = {};
-    if (m_spec.menuBar)
-        SetMenuBar(m_spec.menuBar);
-    SetProperties(*this, m_spec.properties);
+    m_design = std::move(NextDesign());
+    NextDesign() = {};
+    if (m_design.menuBar)
+        SetMenuBar(m_design.menuBar);
+    SetProperties(*this, m_design.properties);
 }
 
 void TestWindow::CreateControls()
 {
-    for (const ControlSpec& item : m_spec.controls) {
+    for (const ControlDesign& item : m_design.controls) {
         Ref<Control> control = New(*item.controlClass);
         if (auto* rect = dynamic_cast<RectControl*>(control.Ptr()))
             rect->Constructor();
@@ -195,7 +195,7 @@ PropertyList FixedWindow(int32_t width, int32_t height, const std::string& title
     };
 }
 
-ControlSpec MakeLabel(const std::string& name, QRect rect, const std::string& text, PropertyList extra)
+ControlDesign MakeLabel(const std::string& name, QRect rect, const std::string& text, PropertyList extra)
 {
     PropertyList list = Place(name, rect);
     list.push_back({ "Text", text });
@@ -203,7 +203,7 @@ ControlSpec MakeLabel(const std::string& name, QRect rect, const std::string& te
     return { name, &Label::Lookup(), list, 0, {} };
 }
 
-ControlSpec MakeButton(const std::string& name, QRect rect, const std::string& caption, bool isDefault, bool enabled)
+ControlDesign MakeButton(const std::string& name, QRect rect, const std::string& caption, bool isDefault, bool enabled)
 {
     PropertyList list = Place(name, rect);
     list.push_back({ "Caption", caption });
@@ -212,7 +212,7 @@ ControlSpec MakeButton(const std::string& name, QRect rect, const std::string& c
     return { name, &PushButton::Lookup(), list, 0, { { PushButton::kEventAction, "Button_Action" } } };
 }
 
-ControlSpec MakeField(const std::string& name, QRect rect, const std::string& text)
+ControlDesign MakeField(const std::string& name, QRect rect, const std::string& text)
 {
     PropertyList list = Place(name, rect);
     list.push_back({ "Text", text });
@@ -221,7 +221,7 @@ ControlSpec MakeField(const std::string& name, QRect rect, const std::string& te
     return { name, &TextField::Lookup(), list, 0, {} };
 }
 
-ControlSpec MakeArrows(const std::string& name, QRect rect)
+ControlDesign MakeArrows(const std::string& name, QRect rect)
 {
     PropertyList list = Place(name, rect);
     list.push_back({ "AcceptFocus", false });
@@ -232,7 +232,7 @@ ControlSpec MakeArrows(const std::string& name, QRect rect)
 
 namespace fw::qt::testing {
 
-ControlSpec MakeTimer(const std::string& name, int32_t period)
+ControlDesign MakeTimer(const std::string& name, int32_t period)
 {
     return { name, &Timer::Lookup(), { { "Mode", Timer::kModeOff }, { "Period", period } }, 0, { { Timer::kEventAction, "Timer_Action" } } };
 }

@@ -22,7 +22,7 @@ namespace fw::qt::testing {
 // One control of a test window, made the way the program's windows make
 // theirs: created, added by name, given its text size, its property list,
 // then its handlers.
-struct ControlSpec {
+struct ControlDesign {
     std::string name;
     const ClassRecord* controlClass;
     PropertyList properties;
@@ -30,13 +30,13 @@ struct ControlSpec {
     std::vector<std::pair<int, std::string>> handlers;
 };
 
-struct WindowSpec {
+struct WindowDesign {
     RefPtr<MenuBar> menuBar;
     PropertyList properties;
-    std::vector<ControlSpec> controls;
+    std::vector<ControlDesign> controls;
 };
 
-// A window class for the tests, laid out from a WindowSpec. Its handlers
+// A window class for the tests, laid out from a WindowDesign. Its handlers
 // write what happened into Log(): "<control>.Action", "<control>.Up",
 // "<control>.Down" and "Close".
 class TestWindow : public Window {
@@ -44,7 +44,7 @@ public:
     static const ClassRecord& Lookup();
     const ClassRecord& Class() const override;
     // Makes and constructs a window laid out by `layout` (not yet shown).
-    static Ref<TestWindow> Open(WindowSpec layout);
+    static Ref<TestWindow> Open(WindowDesign layout);
 
     static std::vector<std::string>& Log();
 
@@ -61,7 +61,7 @@ protected:
     TestWindow() = default;
 
 private:
-    WindowSpec m_spec;
+    WindowDesign m_design;
 };
 
 class TestApp : public Application {
@@ -94,10 +94,10 @@ private:
 
 // The property list entries the tests' windows share.
 PropertyList FixedWindow(int32_t width, int32_t height, const std::string& title);
-ControlSpec MakeLabel(const std::string& name, QRect rect, const std::string& text, PropertyList extra = {});
-ControlSpec MakeButton(const std::string& name, QRect rect, const std::string& caption, bool isDefault, bool enabled);
-ControlSpec MakeField(const std::string& name, QRect rect, const std::string& text);
-ControlSpec MakeArrows(const std::string& name, QRect rect);
-ControlSpec MakeTimer(const std::string& name, int32_t period);
+ControlDesign MakeLabel(const std::string& name, QRect rect, const std::string& text, PropertyList extra = {});
+ControlDesign MakeButton(const std::string& name, QRect rect, const std::string& caption, bool isDefault, bool enabled);
+ControlDesign MakeField(const std::string& name, QRect rect, const std::string& text);
+ControlDesign MakeArrows(const std::string& name, QRect rect);
+ControlDesign MakeTimer(const std::string& name, int32_t period);
 
 }

@@ -64,7 +64,7 @@ TEST_F(QtWindowTest, ShowsTitleSizeColoursAndMenuBar)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WindowSpec layout;
+        WindowDesign layout;
         if (c.menuBar)
             layout.menuBar = FileMenu();
         layout.properties = FixedWindow(212, 130, "Tockamo");
