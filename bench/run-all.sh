@@ -5,7 +5,7 @@
 # Usage: bash bench/run-all.sh [--quick] [build-dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source bench/lib.sh
+source tests/desktop/session.sh
 
 quick=0
 if [ "${1:-}" = "--quick" ]; then
@@ -24,13 +24,14 @@ fi
 rm -f "$buildlog"
 bin="$build/bin"
 
-trap 'stop_xvfb; remove_config' EXIT
-make_config
-export XDG_RUNTIME_DIR="$BENCH_TMP/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+# A private display and private folders, the same as the desktop tests use;
+# the preferences make a count last one minute.
+trap session_stop EXIT
+session_begin
+printf '#Window1Position 150,150\n#MySetMin 1\n' >"$XDG_CONFIG_HOME/tockamo.txt"
 # The programs' own chatter (SDL's notice about its disk driver, Qt's about
 # the platform) goes to a log that is shown only when a benchmark fails.
-log="$BENCH_TMP/stderr.log"
+log="$session_dir/stderr.log"
 run() {
     "$@" 2>>"$log" || { echo "  ($1 failed; its messages follow)"; cat "$log"; }
 }
@@ -44,20 +45,20 @@ fi
 echo "== Timing, real clock, Qt backend (offscreen)"
 # The plain and the stalled run go side by side; each is one thread that
 # sleeps between ticks, so they do not disturb each other on this machine.
-QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$bin/bench_timer_accuracy" --ticks $ticks >"$BENCH_TMP/plain.txt" 2>>"$log" &
+QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$bin/bench_timer_accuracy" --ticks $ticks >"$session_dir/plain.txt" 2>>"$log" &
 plain=$!
-QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$bin/bench_timer_accuracy" --ticks $ticks --stall-ms 300 --stall-every 3 >"$BENCH_TMP/stalled.txt" 2>>"$log" &
+QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$bin/bench_timer_accuracy" --ticks $ticks --stall-ms 300 --stall-every 3 >"$session_dir/stalled.txt" 2>>"$log" &
 stalled=$!
 wait $plain || cat "$log"
 wait $stalled || cat "$log"
-cat "$BENCH_TMP/plain.txt" "$BENCH_TMP/stalled.txt"
+cat "$session_dir/plain.txt" "$session_dir/stalled.txt"
 
 echo "== Alarm latency (SDL2 disk driver)"
 QT_QPA_PLATFORM=offscreen run "$bin/bench_alarm_latency" 10
 
 echo "== The program under Xvfb"
-start_xvfb
-export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$BENCH_TMP/audio.raw"
+start_display 1280x1024
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$session_dir/audio.raw"
 run "$bin/bench_program" startup "$bin/tockamo" $runs
 printf '#Window1Position 150,150\n#MySetMin 1\n' >"$XDG_CONFIG_HOME/tockamo.txt"
 run "$bin/bench_program" countdown "$bin/tockamo" $phase $phase $phase
