@@ -2,8 +2,9 @@
 # server of its own, optionally the openbox window manager and a PulseAudio
 # server whose only output is a null sink, all in a scratch folder with its
 # own HOME and XDG folders, so nothing depends on (or touches) the desktop of
-# whoever runs it. Sourced by scripts; needs bash 5 and, for what each script
-# starts, xvfb, x11-utils, xdotool, openbox, pulseaudio and pulseaudio-utils.
+# whoever runs it. Sourced by the desktop and install tests, the smoke script
+# and the benchmarks; needs bash 5 and, for what each script starts, xvfb,
+# x11-utils, xdotool, openbox, pulseaudio and pulseaudio-utils.
 #
 # The caller sets up a trap that runs session_stop; every process started here
 # is remembered and ended there, newest first.
