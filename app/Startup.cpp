@@ -19,6 +19,19 @@
 
 namespace tockamo {
 
+fw::ProgramIdentity Identity()
+{
+    return {
+        .name = "Tockamo",
+        .command = "tockamo",
+        // Compiled in by resources/CMakeLists.txt, one picture per size.
+        .iconResources = ":/application-icon",
+        // The alarm sound lies in share/tockamo/, beside bin/.
+        .resourcesFolder = "tockamo",
+        .longVersion = TOCKAMO_LONG_VERSION,
+    };
+}
+
 int32_t main()
 {
     fw::RuntimeInit();

@@ -1,8 +1,14 @@
 #pragma once
 
+#include "framework/Runtime.h"
+
 #include <cstdint>
 
 namespace tockamo {
+
+// Who the program is: its name, its command, its icon and its resources
+// folder, which the start code hands to the framework before anything else.
+fw::ProgramIdentity Identity();
 
 // The life of the process, in the order main runs it.
 

@@ -92,24 +92,16 @@ const ClassRecord& Application::Class() const
     return Lookup();
 }
 
-namespace {
-
-std::string& VersionInformation()
-{
-    static std::string version = TOCKAMO_LONG_VERSION;
-    return version;
-}
-
-}
-
 std::string Application::LongVersion() const
 {
-    return VersionInformation();
+    return GetProgramIdentity().longVersion;
 }
 
 void Application::SetVersionInformation(const std::string& longVersion)
 {
-    VersionInformation() = longVersion;
+    ProgramIdentity identity = GetProgramIdentity();
+    identity.longVersion = longVersion;
+    SetProgramIdentity(std::move(identity));
 }
 
 void Application::AddMenuHandler(const std::string& itemName, CallableEntry handler)

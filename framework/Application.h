@@ -26,7 +26,8 @@ public:
     static const ClassRecord& Lookup();
     const ClassRecord& Class() const override;
 
-    // The application's long version string, from the build's project version.
+    // The application's long version string, as the program named it at
+    // start (ProgramIdentity).
     std::string LongVersion() const;
     // Replaces the version information that LongVersion reports, for every
     // application object; an empty string stands for a build without one.

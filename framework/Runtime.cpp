@@ -18,6 +18,7 @@
 #include <optional>
 #include <thread>
 #include <typeinfo>
+#include <utility>
 
 namespace fw {
 
@@ -37,6 +38,14 @@ RuntimeState& State()
     return state;
 }
 
+// Apart from the runtime's state: it is set before the runtime starts, and
+// stays for every run in the process.
+ProgramIdentity& Identity()
+{
+    static ProgramIdentity identity;
+    return identity;
+}
+
 std::string ExceptionClassName(const std::exception& error)
 {
     if (const auto* runtimeError = dynamic_cast<const RuntimeException*>(&error))
@@ -48,6 +57,16 @@ std::string ExceptionClassName(const std::exception& error)
     return name;
 }
 
+}
+
+void SetProgramIdentity(ProgramIdentity identity)
+{
+    Identity() = std::move(identity);
+}
+
+const ProgramIdentity& GetProgramIdentity()
+{
+    return Identity();
 }
 
 void RuntimeInit()
@@ -169,7 +188,8 @@ void RuntimeRun()
 void UnhandledException(const std::exception& error)
 {
     std::string message = error.what();
-    std::string line = "Tockamo: unhandled " + ExceptionClassName(error);
+    const std::string& program = Identity().name;
+    std::string line = (program.empty() ? "" : program + ": ") + "unhandled " + ExceptionClassName(error);
     if (!message.empty())
         line += ": " + message;
     std::fprintf(stderr, "%s\n", line.c_str());
@@ -209,12 +229,13 @@ RefPtr<FolderItem> GetApplicationBundleResources()
         executable = *State().executablePath;
     else
         executable = fs::read_symlink("/proc/self/exe", error);
-    if (error || executable.empty() || !executable.is_absolute())
+    const std::string& resources = Identity().resourcesFolder;
+    if (resources.empty() || error || executable.empty() || !executable.is_absolute())
         return nullptr;
     fs::path folder = executable.parent_path();
     if (folder.empty() || folder == folder.root_path())
         return nullptr;
-    return RefPtr<FolderItem>(FolderItem::Create((folder.parent_path() / "share" / "tockamo").string()));
+    return RefPtr<FolderItem>(FolderItem::Create((folder.parent_path() / "share" / resources).string()));
 }
 
 void SetExecutablePath(const std::string& path)

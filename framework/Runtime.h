@@ -13,8 +13,32 @@
 
 namespace fw {
 
+// Who the program is, as its user and the desktop know it. The framework
+// names nothing of its own: every name below comes from the program.
+struct ProgramIdentity {
+    // The name the user knows the program by, in the messages meant for them.
+    std::string name {};
+    // The command that starts it: the process's name, the desktop entry's
+    // file name (which the desktop matches the windows to), and the prefix of
+    // what it reports on standard error.
+    std::string command {};
+    // The folder of compiled-in resources whose pictures, one per size, make
+    // the icon every window shows.
+    std::string iconResources {};
+    // The folder in share/ beside the executable's bin/ that holds the
+    // program's resource files.
+    std::string resourcesFolder {};
+    // The version Application.LongVersion reports.
+    std::string longVersion {};
+};
+
 // The runtime entry points that the program's start code calls, in the order
 // it calls them.
+
+// Names the program, before a backend is made: the backend takes its window
+// icon and its process and desktop names from here.
+void SetProgramIdentity(ProgramIdentity identity);
+const ProgramIdentity& GetProgramIdentity();
 
 // Readies the runtime: marks this thread as the main thread and resets the
 // event loop. A backend must have been installed by the start code first.
@@ -54,9 +78,9 @@ void Quit(int32_t status = 0);
 
 // _GetImplicitWindow.
 RefPtr<Window> GetImplicitWindow(const std::string& className);
-// _GetApplicationBundleResources: share/tockamo beside the folder that holds
-// the executable (bin/), as a Linux program is installed; nil when it cannot
-// be told.
+// _GetApplicationBundleResources: the program's resources folder in share/
+// beside the folder that holds the executable (bin/), as a Linux program is
+// installed; nil when it cannot be told or the program named no folder.
 RefPtr<FolderItem> GetApplicationBundleResources();
 // Where the executable lives; tests point it elsewhere. An empty path goes
 // back to the running executable.

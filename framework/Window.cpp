@@ -417,6 +417,15 @@ RefPtr<Window> GetImplicitWindow(const std::string& className)
     return nullptr;
 }
 
+RefPtr<Window> FrontWindowWithMenuBar()
+{
+    for (const Ref<Window>& window : WindowList()) {
+        if (window->IsOpen() && window->GetMenuBar())
+            return window;
+    }
+    return nullptr;
+}
+
 void Exit()
 {
     std::vector<Ref<Window>> windows = WindowList();

@@ -161,6 +161,10 @@ std::vector<Ref<Window>> Windows();
 // _GetImplicitWindow: the open window whose class is registered under
 // `className` (not one whose Close event has finished), or nil.
 RefPtr<Window> GetImplicitWindow(const std::string& className);
+// The front-most open window that has a menu bar, or nil: as on a desktop
+// with one menu bar for the application, its menus are the ones in use, from
+// whichever window is in front.
+RefPtr<Window> FrontWindowWithMenuBar();
 // Finaliser of the window lists: drops every remaining window.
 void Exit();
 }

@@ -126,18 +126,13 @@ bool HeadlessBackend::MoveWindow(Window& window, int32_t top, int32_t left)
 
 bool HeadlessBackend::ChooseMenuItem(const std::string& itemName)
 {
-    for (const Ref<Window>& window : WindowSupport::Windows()) {
-        if (!window->IsOpen())
-            continue;
-        RefPtr<MenuBar> bar = window->GetMenuBar();
-        if (!bar)
-            continue;
-        RefPtr<MenuItem> item = bar->FindItem(itemName);
-        if (!item || !item->Enabled() || !item->Visible())
-            return false;
-        return Act([&] { return item->Choose(); });
-    }
-    return false;
+    RefPtr<Window> window = WindowSupport::FrontWindowWithMenuBar();
+    if (!window)
+        return false;
+    RefPtr<MenuItem> item = window->GetMenuBar()->FindItem(itemName);
+    if (!item || !item->Enabled() || !item->Visible())
+        return false;
+    return Act([&] { return item->Choose(); });
 }
 
 void HeadlessBackend::Terminate()

@@ -24,10 +24,12 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 #include <xcb/xcb.h>
 
 namespace fw {
@@ -40,39 +42,75 @@ std::string Environment(const char* name)
     return value ? value : "";
 }
 
+// A value from the environment as it can be shown in a one-line message:
+// printable ASCII as it is, everything else in C's escapes, so that a stray
+// newline cannot break the line and a terminal's control sequence cannot act.
+std::string Escaped(const std::string& value)
+{
+    std::string shown;
+    for (unsigned char c : value) {
+        if (c == '\\' || c == '"') {
+            shown += '\\';
+            shown += static_cast<char>(c);
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c >= 0x20 && c < 0x7F) {
+            shown += static_cast<char>(c);
+        } else {
+            char code[5];
+            std::snprintf(code, sizeof code, "\\x%02x", c);
+            shown += code;
+        }
+    }
+    return shown;
+}
+
 struct DisconnectDisplay {
     void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
 };
 using DisplayConnection = std::unique_ptr<xcb_connection_t, DisconnectDisplay>;
 
-// Qt ends the process with a several-line report when its platform cannot
-// start, so the X display that Qt is going to use is opened first. The
-// connection is to be held until Qt has its own: an X server without other
-// clients resets when its last one leaves, and Qt's connection could arrive
-// in the middle of that.
+// Chooses the platform and opens the X display that Qt is going to use, from
+// one reading of the environment. Qt ends the process with a several-line
+// report when its platform cannot start, so whatever would make it do that
+// is found here first. The connection is to be held until Qt has its own: an
+// X server without other clients resets when its last one leaves, and Qt's
+// connection could arrive in the middle of that.
 DisplayConnection OpenDisplay()
 {
-    std::string platform = Environment("QT_QPA_PLATFORM");
-    std::string display = Environment("DISPLAY");
+    const std::string platform = Environment("QT_QPA_PLATFORM");
+    const std::string display = Environment("DISPLAY");
+    const bool wayland = !Environment("WAYLAND_DISPLAY").empty();
     // A platform of the user's choosing is left to Qt.
     if (!platform.empty() && platform.substr(0, platform.find(':')) != "xcb")
         return nullptr;
     // Windows go where the program puts them, which only X11 allows; a
     // Wayland session offers that through XWayland, when it has it.
-    if (display.empty() && !Environment("WAYLAND_DISPLAY").empty())
-        throw NoDisplayException("no X display to open (DISPLAY is not set; on Wayland, Tockamo needs XWayland)");
+    if (display.empty() && wayland) {
+        const std::string& program = GetProgramIdentity().name;
+        throw NoDisplayException("no X display to open (DISPLAY is not set; on Wayland, " + (program.empty() ? "this program" : program) + " needs XWayland)");
+    }
     if (display.empty())
         throw NoDisplayException("no display to open (DISPLAY is not set)");
-    DisplayConnection connection(xcb_connect(nullptr, nullptr));
+    if (platform.empty() && wayland)
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    // Qt aborts on a screen number the server does not have. Asked for the
+    // number, libxcb refuses such a screen itself; older versions do not.
+    int screen = 0;
+    DisplayConnection connection(xcb_connect(display.c_str(), &screen));
     switch (xcb_connection_has_error(connection.get())) {
     case 0:
-        return connection;
-    case XCB_CONN_CLOSED_PARSE_ERR:
-        throw NoDisplayException("no display to open (DISPLAY is \"" + display + "\", not a display name)");
+        if (screen >= 0 && screen < xcb_setup_roots_length(xcb_get_setup(connection.get())))
+            return connection;
+        [[fallthrough]];
     case XCB_CONN_CLOSED_INVALID_SCREEN:
-        throw NoDisplayException("cannot open display " + display + " (it has no such screen)");
+        throw NoDisplayException("cannot open display " + Escaped(display) + " (it has no such screen)");
+    case XCB_CONN_CLOSED_PARSE_ERR:
+        throw NoDisplayException("no display to open (DISPLAY is \"" + Escaped(display) + "\", not a display name)");
     default:
-        throw NoDisplayException("cannot open display " + display + " (nothing answered there, or it refused the connection)");
+        throw NoDisplayException("cannot open display " + Escaped(display) + " (nothing answered there, or it refused the connection)");
     }
 }
 
@@ -80,10 +118,6 @@ DisplayConnection OpenDisplay()
 
 std::unique_ptr<Backend> CreateDesktopBackend()
 {
-    // Windows are placed at screen positions, which a Wayland client cannot
-    // do; on a Wayland session with X11 compatibility, run through that.
-    if (Environment("QT_QPA_PLATFORM").empty() && !Environment("WAYLAND_DISPLAY").empty() && !Environment("DISPLAY").empty())
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
     DisplayConnection display = OpenDisplay();
     return std::make_unique<qt::QtBackend>();
 }
@@ -98,8 +132,8 @@ QtBackend* s_current = nullptr;
 
 // Qt keeps references to argc and argv for the application's lifetime.
 int s_argc = 1;
-char s_programName[] = "tockamo";
-char* s_argv[] = { s_programName, nullptr };
+std::string s_programName;
+char* s_argv[] = { nullptr, nullptr };
 
 // The write end is used from the signal handler, which may do nothing but
 // write(2); the read end wakes the Qt loop through a socket notifier.
@@ -107,6 +141,8 @@ int s_signalPipe[2] = { -1, -1 };
 struct sigaction s_previousTerm {};
 struct sigaction s_previousInt {};
 struct sigaction s_previousHup {};
+// The handled signals that the launcher had blocked.
+sigset_t s_unblocked;
 
 void OnTerminationSignal(int)
 {
@@ -114,6 +150,31 @@ void OnTerminationSignal(int)
     char byte = 1;
     [[maybe_unused]] ssize_t written = write(s_signalPipe[1], &byte, 1);
     errno = saved;
+}
+
+// The pictures of the icon the program named. A program that named one and
+// has none compiled in hears of it: its windows would show the toolkit's.
+QIcon LoadIcon(const ProgramIdentity& identity)
+{
+    QIcon icon;
+    if (identity.iconResources.empty())
+        return icon;
+    for (QDirIterator sizes(QString::fromStdString(identity.iconResources), QDir::Files); sizes.hasNext();)
+        icon.addFile(sizes.next());
+    if (icon.isNull())
+        std::fprintf(stderr, "%s: the icon %s has no pictures; the windows show none\n", identity.command.c_str(), identity.iconResources.c_str());
+    return icon;
+}
+
+// The way out of a signal, and of a display that has gone: the same as the
+// Quit menu item's, so the windows close first and the main window's Close
+// handler saves the preferences.
+void QuitTheApplication()
+{
+    if (RefPtr<Application> app = GetAppObject())
+        app->QuitAction();
+    else
+        Quit(0);
 }
 
 }
@@ -129,6 +190,7 @@ void DeliverUserAction(const std::function<void()>& action)
 
 QtBackend::QtBackend()
 {
+    const ProgramIdentity& identity = GetProgramIdentity();
     if (!QApplication::instance()) {
         // With MIT-SHM, Qt's X11 backing store makes a round trip to the
         // server before it paints over a region it has already shown, to be
@@ -137,17 +199,17 @@ QtBackend::QtBackend()
         // thread and the main thread twice more per tick. Our windows are
         // small enough that sending their pixels over the socket costs less.
         setenv("QT_XCB_NO_MITSHM", "1", 0);
+        s_programName = identity.command;
+        s_argv[0] = s_programName.data();
         m_ownApplication = std::make_unique<QApplication>(s_argc, s_argv);
     }
     // The framework decides when the program ends, not the last window.
     QApplication::setQuitOnLastWindowClosed(false);
     // Every window shows the icon the program compiled in, in whatever sizes
-    // it has; the desktop matches the windows to the launcher by this name.
-    QIcon icon;
-    for (QDirIterator sizes(QStringLiteral(":/application-icon"), QDir::Files); sizes.hasNext();)
-        icon.addFile(sizes.next());
-    QApplication::setWindowIcon(icon);
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(s_programName));
+    // it has; the desktop matches the windows to the launcher by the
+    // command's name.
+    QApplication::setWindowIcon(LoadIcon(identity));
+    QGuiApplication::setDesktopFileName(QString::fromStdString(identity.command));
     // The style keeps pixmaps of what it drew in Qt's pixmap cache, and the
     // cache sweeps itself on a timer 30 seconds after each new entry: a
     // wake-up for an idle program. Our windows are small and redraw rarely,
@@ -189,6 +251,13 @@ void QtBackend::Run(EventLoop& loop)
     TimersChanged(loop.NextDue());
     if (loop.IsQuitting())
         return;
+    // Qt's X11 platform ends the process with exit(1) from inside the loop
+    // when the connection to the X server breaks (the server crashed, or the
+    // session ended it before sending SIGTERM). The hook quits the
+    // application first, so that the settings as they stood are saved. It is
+    // set as late as can be: objects made after it are gone when it runs.
+    static const bool hooked = std::atexit(&OnExitDuringRun) == 0;
+    (void)hooked;
     QEventLoop qtLoop;
     m_running = &qtLoop;
     qtLoop.exec();
@@ -205,6 +274,8 @@ void QtBackend::LeaveIfQuitting()
 
 void QtBackend::TimersChanged(std::optional<Clock::Duration> nextDue)
 {
+    if (m_displayLost)
+        return;
     if (!nextDue) {
         m_armedDue.reset();
         m_timer.stop();
@@ -233,7 +304,7 @@ void QtBackend::FireTimers()
 
 void QtBackend::Wake()
 {
-    if (m_wakePosted.exchange(true))
+    if (m_displayLost || m_wakePosted.exchange(true))
         return;
     QMetaObject::invokeMethod(
         &m_context,
@@ -247,7 +318,7 @@ void QtBackend::Wake()
 
 void QtBackend::WindowCreated(Window& window)
 {
-    if (m_windows.contains(&window))
+    if (m_displayLost || m_windows.contains(&window))
         return;
     m_windows[&window] = new QtWindow(window);
 }
@@ -296,12 +367,9 @@ void QtBackend::ShareMenuKeys()
     // without a menu bar of its own answers those of the front-most window
     // that has one.
     std::vector<QAction*> keys;
-    for (const Ref<Window>& window : WindowSupport::Windows()) {
-        QtWindow* qtWindow = window->IsOpen() ? WindowFor(*window) : nullptr;
-        if (qtWindow && qtWindow->MenuBarWidget()) {
+    if (RefPtr<Window> front = WindowSupport::FrontWindowWithMenuBar()) {
+        if (QtWindow* qtWindow = WindowFor(*front); qtWindow && qtWindow->MenuBarWidget())
             keys = qtWindow->MenuBarWidget()->KeyActions();
-            break;
-        }
     }
     for (auto& [window, qtWindow] : m_windows)
         qtWindow->BorrowMenuKeys(qtWindow->MenuBarWidget() ? std::vector<QAction*>() : keys);
@@ -366,19 +434,38 @@ void QtBackend::InstallSignalHandlers()
     action.sa_handler = &OnTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
+    sigset_t handled;
+    sigemptyset(&handled);
+    // A logout, a shutdown or `kill` always ends the program this way.
     sigaction(SIGTERM, &action, &s_previousTerm);
-    sigaction(SIGINT, &action, &s_previousInt);
-    // The terminal that started the program has closed. Started through
-    // nohup, the program keeps ignoring that, as it was asked to.
-    sigaction(SIGHUP, nullptr, &s_previousHup);
-    if (s_previousHup.sa_handler != SIG_IGN)
-        sigaction(SIGHUP, &action, nullptr);
+    sigaddset(&handled, SIGTERM);
+    // Ctrl+C, and the terminal that started the program closing. Started in
+    // the background by a script (SIGINT ignored) or through nohup (SIGHUP
+    // ignored), the program keeps ignoring them, as it was asked to.
+    for (auto [number, previous] : { std::pair { SIGINT, &s_previousInt }, std::pair { SIGHUP, &s_previousHup } }) {
+        sigaction(number, nullptr, previous);
+        if (previous->sa_handler != SIG_IGN) {
+            sigaction(number, &action, nullptr);
+            sigaddset(&handled, number);
+        }
+    }
+    // Some session managers and supervisors start programs with these
+    // signals blocked, where they would wait for ever. Unblocked only once
+    // handled, so that one already waiting arrives as a quit.
+    sigset_t blocked;
+    pthread_sigmask(SIG_UNBLOCK, &handled, &blocked);
+    sigemptyset(&s_unblocked);
+    for (int number : { SIGTERM, SIGINT, SIGHUP }) {
+        if (sigismember(&handled, number) && sigismember(&blocked, number))
+            sigaddset(&s_unblocked, number);
+    }
 }
 
 void QtBackend::RestoreSignalHandlers()
 {
     if (!m_signalNotifier)
         return;
+    pthread_sigmask(SIG_BLOCK, &s_unblocked, nullptr);
     sigaction(SIGTERM, &s_previousTerm, nullptr);
     sigaction(SIGINT, &s_previousInt, nullptr);
     sigaction(SIGHUP, &s_previousHup, nullptr);
@@ -389,14 +476,34 @@ void QtBackend::OnSignal()
 {
     char buffer[64];
     while (read(s_signalPipe[0], buffer, sizeof buffer) > 0) { }
-    // The same way out as the Quit menu item: the windows close first, so
-    // the main window's Close handler saves the preferences.
-    DeliverUserAction([] {
-        if (RefPtr<Application> app = GetAppObject())
-            app->QuitAction();
-        else
-            Quit(0);
-    });
+    DeliverUserAction(&QuitTheApplication);
+}
+
+void QtBackend::OnExitDuringRun()
+{
+    QtBackend* backend = s_current;
+    if (!backend || !backend->m_running || EventLoop::Main().IsQuitting())
+        return;
+    // Whatever happens here must not escape: the process is ending anyway.
+    try {
+        backend->LoseDisplay();
+        DeliverUserAction(&QuitTheApplication);
+    } catch (...) {
+    }
+}
+
+void QtBackend::LoseDisplay()
+{
+    // Nothing more can be shown, and nothing more is asked of Qt, whose
+    // globals the ending process may already have taken down: the windows
+    // stay as they are until the backend goes, and the loop is left alone.
+    m_displayLost = true;
+    m_running = nullptr;
+    for (auto& [window, qtWindow] : m_windows) {
+        qtWindow->Detach();
+        m_ended.emplace_back(qtWindow);
+    }
+    m_windows.clear();
 }
 
 }

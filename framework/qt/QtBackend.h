@@ -66,6 +66,9 @@ private:
     void InstallSignalHandlers();
     void RestoreSignalHandlers();
     void OnSignal();
+    // The exit hook, for the backend whose loop is running.
+    static void OnExitDuringRun();
+    void LoseDisplay();
 
     // Declared first so that it goes last: every Qt object below needs it.
     std::unique_ptr<QApplication> m_ownApplication;
@@ -81,6 +84,8 @@ private:
     std::vector<QPointer<QtWindow>> m_ended;
     SdlAudio m_audio;
     std::unique_ptr<QSocketNotifier> m_signalNotifier;
+    // The process is ending from inside the loop, its display gone.
+    bool m_displayLost = false;
 };
 
 // Reports one user action to the framework the way every input arrives: as a

@@ -207,16 +207,17 @@ void QtWindow::SyncMenuBar()
 
 void QtWindow::BorrowMenuKeys(const std::vector<QAction*>& actions)
 {
-    // The window's own action list holds nothing but borrowed keys; an item
-    // that goes away leaves it by itself.
-    for (QAction* action : QWidget::actions()) {
-        if (std::find(actions.begin(), actions.end(), action) == actions.end())
-            removeAction(action);
+    // Only what was borrowed goes back; an item that goes away leaves the
+    // window's actions by itself.
+    for (const QPointer<QAction>& borrowed : m_borrowedKeys) {
+        if (borrowed && std::find(actions.begin(), actions.end(), borrowed.data()) == actions.end())
+            removeAction(borrowed);
     }
     for (QAction* action : actions) {
         if (!QWidget::actions().contains(action))
             addAction(action);
     }
+    m_borrowedKeys.assign(actions.begin(), actions.end());
 }
 
 void QtWindow::AddControl(Control& control)

@@ -3,10 +3,12 @@
 #include "QtControlView.h"
 #include "framework/Window.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 namespace fw::qt {
 
@@ -62,6 +64,9 @@ private:
     QWidget* m_content;
     QtMenuBar* m_menuBar = nullptr;
     std::unordered_map<const Control*, std::unique_ptr<QtControlView>> m_views;
+    // The key equivalents borrowed from another window's menu bar, apart
+    // from whatever actions the window has of its own.
+    std::vector<QPointer<QAction>> m_borrowedKeys;
     // Until the first showing the framework's position stays with the
     // framework: it may still change in steps, and only the last one counts.
     bool m_everShown = false;

@@ -1,5 +1,7 @@
 #include "SdlAudio.h"
 
+#include "framework/Runtime.h"
+
 #include <QMetaObject>
 #include <QObject>
 #include <QTimer>
@@ -149,7 +151,7 @@ void SdlAudio::ReportNoDevice(const char* what)
     if (m_reported)
         return;
     m_reported = true;
-    std::fprintf(stderr, "tockamo: %s (%s); sounds will not be heard\n", what, SDL_GetError());
+    std::fprintf(stderr, "%s: %s (%s); sounds will not be heard\n", GetProgramIdentity().command.c_str(), what, SDL_GetError());
 }
 
 void SdlAudio::Mix(int16_t* out, size_t count, std::vector<Voice>& voices)

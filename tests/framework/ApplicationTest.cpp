@@ -47,6 +47,7 @@ protected:
     void TearDown() override
     {
         fw::SetExecutablePath("");
+        fw::SetProgramIdentity({});
         HeadlessTest::TearDown();
     }
 
@@ -132,25 +133,26 @@ TEST_F(ApplicationTest, RecordListsTheApplicationOperationsInTheFrameworksOrder)
     EXPECT_THROW(m_app->Class().Operation("AddTrayItem").Invoke(*m_app, { fw::RefPtr<fw::Object>() }), fw::RuntimeException);
 }
 
-TEST_F(ApplicationTest, LongVersionIsTheProjectVersion)
+TEST_F(ApplicationTest, VersionAndResourcesAreThoseTheProgramNamed)
 {
-    EXPECT_EQ(m_app->LongVersion(), TOCKAMO_LONG_VERSION);
-    EXPECT_FALSE(m_app->LongVersion().empty());
-}
+    fw::SetProgramIdentity({ .name = "Egg Timer", .command = "eggtimer", .resourcesFolder = "eggtimer", .longVersion = "2.5.1" });
+    EXPECT_EQ(m_app->LongVersion(), "2.5.1");
 
-TEST_F(ApplicationTest, ResourcesSitInShareBesideTheExecutablesFolder)
-{
-    fw::SetExecutablePath("/opt/tockamo/bin/tockamo");
+    // Its resources sit in share/ beside the executable's folder.
+    fw::SetExecutablePath("/opt/eggtimer/bin/eggtimer");
     ASSERT_TRUE(fw::GetApplicationBundleResources());
-    EXPECT_EQ(fw::GetApplicationBundleResources()->NativePath(), "/opt/tockamo/share/tockamo");
+    EXPECT_EQ(fw::GetApplicationBundleResources()->NativePath(), "/opt/eggtimer/share/eggtimer");
 
-    fw::SetExecutablePath("tockamo");
+    fw::SetExecutablePath("eggtimer");
     EXPECT_FALSE(fw::GetApplicationBundleResources()) << "a relative path tells nothing";
 
     fw::SetExecutablePath("");
     fw::RefPtr<fw::FolderItem> resources = fw::GetApplicationBundleResources();
     ASSERT_TRUE(resources);
-    EXPECT_EQ(resources->NativePath(), std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "share" / "tockamo");
+    EXPECT_EQ(resources->NativePath(), std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "share" / "eggtimer");
+
+    fw::SetProgramIdentity({});
+    EXPECT_FALSE(fw::GetApplicationBundleResources()) << "a program that named no folder has none";
 }
 
 TEST_F(ApplicationTest, TheExceptionHelperHandsBackWhatEscaped)

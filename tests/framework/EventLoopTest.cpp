@@ -19,11 +19,13 @@ TEST_F(EventLoopTest, AnExceptionEscapingAHandlerIsReportedAndEndsTheApplication
         std::string expectedLine;
     };
     const Case cases[] = {
-        { "nil object", [] { throw fw::NilObjectException("SetMin is nil"); }, "Tockamo: unhandled NilObjectException: SetMin is nil\n" },
-        { "nil object without a message", [] { fw::RefPtr<fw::Object> nothing; nothing->Class(); }, "Tockamo: unhandled NilObjectException\n" },
-        { "framework exception", [] { throw fw::ThreadAccessingUIException("off the main thread"); }, "Tockamo: unhandled ThreadAccessingUIException: off the main thread\n" },
-        { "plain C++ exception", [] { throw std::out_of_range("index 3"); }, "Tockamo: unhandled std::out_of_range: index 3\n" },
+        { "nil object", [] { throw fw::NilObjectException("SetMin is nil"); }, "Egg Timer: unhandled NilObjectException: SetMin is nil\n" },
+        { "nil object without a message", [] { fw::RefPtr<fw::Object> nothing; nothing->Class(); }, "Egg Timer: unhandled NilObjectException\n" },
+        { "framework exception", [] { throw fw::ThreadAccessingUIException("off the main thread"); }, "Egg Timer: unhandled ThreadAccessingUIException: off the main thread\n" },
+        { "plain C++ exception", [] { throw std::out_of_range("index 3"); }, "Egg Timer: unhandled std::out_of_range: index 3\n" },
     };
+    // The report names the program as the program named itself.
+    fw::SetProgramIdentity({ .name = "Egg Timer" });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fw::RuntimeInit();
@@ -37,6 +39,7 @@ TEST_F(EventLoopTest, AnExceptionEscapingAHandlerIsReportedAndEndsTheApplication
         EXPECT_TRUE(loop.IsQuitting());
         EXPECT_EQ(fw::RuntimeExit(), 1);
     }
+    fw::SetProgramIdentity({});
 }
 
 TEST_F(EventLoopTest, PostedTasksRunAfterTheHandlerInOrder)

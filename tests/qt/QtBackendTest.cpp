@@ -1,9 +1,11 @@
 #include "QtTestWindow.h"
 
+#include "app/Startup.h"
 #include "framework/EventLoop.h"
 #include "framework/Runtime.h"
 #include "framework/Timer.h"
 
+#include <QApplication>
 #include <QTimer>
 
 #include <chrono>
@@ -74,6 +76,36 @@ TEST_F(QtBackendTest, TerminationSignalClosesTheWindowsThenQuits)
         ASSERT_FALSE(TestWindow::Log().empty());
         EXPECT_EQ(TestWindow::Log().front(), "Close");
         EXPECT_EQ(EventLoop::Main().ExitStatus(), 0);
+    }
+}
+
+// Every window shows the icon the program named; a program that names an
+// icon it has not compiled in hears of it once, instead of showing none
+// without a word.
+TEST(QtBackendIconTest, TheIconTheProgramNamedOrAWordThatItIsMissing)
+{
+    struct Case {
+        const char* name;
+        std::string icon;
+        bool shows;
+        std::string said;
+    };
+    const Case cases[] = {
+        { "compiled in", tockamo::Identity().iconResources, true, "" },
+        { "named but not compiled in", ":/no-such-icon", false, "desktop-test: the icon :/no-such-icon has no pictures; the windows show none\n" },
+        { "none named", "", false, "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetProgramIdentity({ .name = "Desktop Test", .command = "desktop-test", .iconResources = c.icon });
+        ::testing::internal::CaptureStderr();
+        {
+            QtBackend backend;
+            QWidget window;
+            EXPECT_EQ(ShowsCompiledIcon(window, tockamo::Identity().iconResources), c.shows);
+        }
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.said);
+        SetProgramIdentity({});
     }
 }
 

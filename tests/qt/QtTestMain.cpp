@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 
 int main(int argc, char** argv)
@@ -12,6 +13,9 @@ int main(int argc, char** argv)
     // No test may make a noise on the machine that runs it; the sound tests
     // choose their own driver.
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // The signal tests raise SIGINT, which the backend leaves ignored when
+    // it came so (a test run started in the background by a script).
+    std::signal(SIGINT, SIG_DFL);
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,5 +1,6 @@
 #include "QtTestWindow.h"
 
+#include "app/Startup.h"
 #include "framework/Label.h"
 #include "framework/PushButton.h"
 #include "framework/RectControl.h"
@@ -9,6 +10,9 @@
 #include "framework/UpDownArrows.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
+#include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
@@ -142,6 +146,8 @@ const ClassRecord& TestApp::Class() const
 
 void DesktopTest::SetUp()
 {
+    // The tests' windows show the program's icon, compiled into the tests.
+    SetProgramIdentity({ .name = "Desktop Test", .command = "desktop-test", .iconResources = tockamo::Identity().iconResources });
     auto backend = std::make_unique<QtBackend>();
     m_backend = backend.get();
     InstallBackend(std::move(backend));
@@ -157,6 +163,7 @@ void DesktopTest::TearDown()
     RuntimeExit();
     InstallBackend(nullptr);
     ProcessQtEvents();
+    SetProgramIdentity({});
 }
 
 QtWindow& DesktopTest::QtWindowOf(const Window& window)
@@ -180,6 +187,20 @@ void DesktopTest::SavePicture(QWidget& widget, const std::string& name)
     file.replace(QLatin1Char(' '), QLatin1Char('-'));
     QString path = QStringLiteral(TOCKAMO_QT_TEST_OUTPUT_DIR "/") + file + QStringLiteral(".png");
     EXPECT_TRUE(widget.grab().save(path)) << path.toStdString();
+}
+
+::testing::AssertionResult ShowsCompiledIcon(const QWidget& widget, const std::string& resources)
+{
+    int sizes = 0;
+    for (QDirIterator pictures(QString::fromStdString(resources), QDir::Files); pictures.hasNext(); ++sizes) {
+        QImage picture = QImage(pictures.next()).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QImage shown = widget.windowIcon().pixmap(picture.size(), 1.0).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (shown != picture)
+            return ::testing::AssertionFailure() << "the " << picture.width() << " px icon differs from " << pictures.filePath().toStdString();
+    }
+    if (sizes == 0)
+        return ::testing::AssertionFailure() << "nothing is compiled in under " << resources;
+    return ::testing::AssertionSuccess();
 }
 
 PropertyList FixedWindow(int32_t width, int32_t height, const std::string& title)

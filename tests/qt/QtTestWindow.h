@@ -92,6 +92,10 @@ private:
     QtBackend* m_backend = nullptr;
 };
 
+// True when `widget` shows, in each size compiled in, the very pictures of
+// the icon compiled in under `resources`.
+::testing::AssertionResult ShowsCompiledIcon(const QWidget& widget, const std::string& resources);
+
 // The property list entries the tests' windows share.
 PropertyList FixedWindow(int32_t width, int32_t height, const std::string& title);
 ControlDesign MakeLabel(const std::string& name, QRect rect, const std::string& text, PropertyList extra = {});

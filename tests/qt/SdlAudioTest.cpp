@@ -1,3 +1,4 @@
+#include "framework/Runtime.h"
 #include "framework/qt/SdlAudio.h"
 
 #include <QEventLoop>
@@ -218,6 +219,7 @@ TEST_F(SdlAudioTest, WithoutARealDevicePlaysAreSilentAndNothingEscapes)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         setenv("SDL_AUDIODRIVER", c.driver, 1);
+        SetProgramIdentity({ .name = "Egg Timer", .command = "eggtimer" });
         ::testing::internal::CaptureStderr();
         {
             SdlAudio audio;
@@ -229,8 +231,9 @@ TEST_F(SdlAudioTest, WithoutARealDevicePlaysAreSilentAndNothingEscapes)
             EXPECT_TRUE(PlayOut(audio));
         }
         std::string errors = ::testing::internal::GetCapturedStderr();
+        SetProgramIdentity({});
         if (c.reports) {
-            EXPECT_NE(errors.find("tockamo: "), std::string::npos);
+            EXPECT_EQ(errors.rfind("eggtimer: ", 0), 0u) << errors;
             EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
         } else {
             EXPECT_EQ(errors, "");

@@ -44,12 +44,15 @@ void AppTest::SetUp()
     m_savedHome = GetEnv("HOME");
     PutEnv("XDG_CONFIG_HOME", m_configDir.string());
     PutEnv("HOME", (m_root / "home").string());
+    // The program names itself, as its start code has it do first.
+    fw::SetProgramIdentity(tockamo::Identity());
 }
 
 void AppTest::TearDown()
 {
     PutEnv("XDG_CONFIG_HOME", m_savedConfigHome);
     PutEnv("HOME", m_savedHome);
+    fw::SetProgramIdentity({});
     std::error_code ignored;
     std::filesystem::remove_all(m_root, ignored);
 }
