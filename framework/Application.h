@@ -45,8 +45,8 @@ public:
     // _CallOpen: raises the Open event through the class's event table.
     void CallOpen();
 
-    // The quit action of the Quit menu item, Ctrl+Q and SIGTERM, SIGINT or
-    // SIGHUP: closes the open windows front to back (each raises its Close
+    // The quit action of the Quit menu item, Ctrl+Q, SIGTERM, SIGINT or
+    // SIGHUP, and of a display that went away: closes the open windows front to back (each raises its Close
     // event) until one of them quits the application; if none does, quits
     // with status 0.
     void QuitAction();

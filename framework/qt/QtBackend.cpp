@@ -256,8 +256,7 @@ void QtBackend::Run(EventLoop& loop)
     // session ended it before sending SIGTERM). The hook quits the
     // application first, so that the settings as they stood are saved. It is
     // set as late as can be: objects made after it are gone when it runs.
-    static const bool hooked = std::atexit(&OnExitDuringRun) == 0;
-    (void)hooked;
+    [[maybe_unused]] static const bool hooked = std::atexit(&OnExitDuringRun) == 0;
     QEventLoop qtLoop;
     m_running = &qtLoop;
     qtLoop.exec();

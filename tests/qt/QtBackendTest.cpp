@@ -5,7 +5,6 @@
 #include "framework/Runtime.h"
 #include "framework/Timer.h"
 
-#include <QApplication>
 #include <QTimer>
 
 #include <chrono>
