@@ -35,7 +35,8 @@ std::optional<ScreenPoint> ScreenGeometry::Centred(int32_t width, int32_t height
 {
     if (m_areas.empty())
         return std::nullopt;
-    // The area's middle pixel, rounded up and left, less half the window.
+    // Half the window before the area's middle pixel (of two, the one
+    // nearer 0).
     auto start = [](Span area, int32_t size) {
         return static_cast<int32_t>((area.low + area.high - 1) / 2 - std::max(size, 0) / 2);
     };

@@ -26,7 +26,7 @@ struct ScreenPoint {
 // hands it the screens and applies the place it answers.
 class ScreenGeometry {
 public:
-    // `availableAreas` holds one area a screen, the primary screen's first.
+    // `availableAreas` holds each screen's area, the primary screen's first.
     explicit ScreenGeometry(std::vector<ScreenRect> availableAreas);
 
     // A window that the program never placed opens centred on the primary
