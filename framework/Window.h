@@ -52,8 +52,10 @@ public:
 
     int32_t Top() const { return m_top; }
     int32_t Left() const { return m_left; }
-    // Setting either one, to any value 0 included, places the window: a
-    // backend chooses a place of its own only for a window never placed.
+    // Setting either one, to any value 0 included, places the window. A
+    // backend with screens centres a window never placed, and moves a placed
+    // one only when no screen would show any of it (ScreenGeometry has the
+    // rules); the window learns such a move as if the user had made it.
     void SetTop(int32_t value);
     void SetLeft(int32_t value);
     bool IsPlaced() const { return m_placed; }

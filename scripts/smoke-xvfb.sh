@@ -45,23 +45,17 @@ export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$session_dir/alarm.raw"
 "$program" >"$session_dir/tockamo.log" 2>&1 &
 app_pid=$!
 
-window=
-main_shown() { window=$(visible_window Tockamo); [[ -n $window ]]; }
-wait_until 10 main_shown || fail "the main window did not appear"
-read -r left top _ height < <(window_rect "$window")
+wait_for_window Tockamo 10 || fail "the main window did not appear"
+window=$shown_window
+read -r left top _ < <(window_rect "$window")
 [[ $left == 300 && $top == 200 ]] || fail "main window at left $left, top $top; the preferences say 300, 200"
 echo "smoke: main window mapped at left $left, top $top"
-menu=$((height - 130))
-(( menu >= 0 )) || fail "main window is $height high, less than its content"
-
-click() { xdotool mousemove --window "$window" "$1" "$((menu + $2))" click 1; }
 
 if (( !quick )); then
-    click 60 100 # Start
+    click_in_main "$window" start || fail "cannot press Start"
     echo "smoke: Start pressed; waiting a minute for the alarm"
-    alert=
-    alert_shown() { alert=$(visible_window "Time's Up"); [[ -n $alert ]]; }
-    wait_until 75 alert_shown || fail "no Time's Up window after the countdown"
+    wait_for_window "Time's Up" 75 || fail "no Time's Up window after the countdown"
+    alert=$shown_window
     read -r alert_left alert_top _ < <(window_rect "$alert")
     [[ $alert_left == 300 && $alert_top == 220 ]] || fail "Time's Up window at left $alert_left, top $alert_top; expected 300, 220"
     echo "smoke: Time's Up window at left $alert_left, top $alert_top"
@@ -71,14 +65,13 @@ if (( !quick )); then
     xdotool windowmove --sync "$alert" 600 450
 fi
 
-click 69 61 # the Up arrow: the set minutes go from 1 to 2
+# The set minutes go from 1 to 2.
+click_in_main "$window" up_arrow || fail "cannot press the Up arrow"
 xdotool windowfocus --sync "$window"
 xdotool key ctrl+q
-wait_until 5 process_gone "$app_pid" || fail "Ctrl+Q did not end the program"
-status=0
-wait "$app_pid" || status=$?
+wait_for_exit "$app_pid" 5 || fail "Ctrl+Q did not end the program"
 app_pid=
-(( status == 0 )) || fail "the program ended with status $status"
+(( exit_status == 0 )) || fail "the program ended with status $exit_status"
 
 expected=$'#Window1Position 200,300\n#MySetMin 2'
 saved=$(tr -d '\r' <"$prefs")

@@ -47,16 +47,13 @@ protected:
     static QFont MakeFont(const TextStyle& style);
 
     // The pixel size of texts of the default size. The layouts' boxes were
-    // drawn for a system font 13 pixels high, but measured in the faces that
-    // Debian desktops use, 13 is too much for some: the About window's five
-    // credit lines need 90 pixels in Noto Sans and Nimbus Sans, three more
-    // than their box. At 12 every text fits its box in DejaVu Sans,
-    // Liberation Sans, Nimbus Sans, Noto Sans and Cantarell (the credits take
-    // 85 of 87 pixels in Noto Sans; the widest caption, "Visit Web Site" in
-    // bold DejaVu Sans, 96 of its button's 118). It is also the size of Qt's
-    // own default font, 9 points at 96 dpi. The menu bar is no control: it
-    // keeps the desktop's font and size, like every other menu on the
-    // desktop, and its window grows by its height instead.
+    // drawn for a somewhat larger system font, which in the faces that Debian
+    // desktops use overflows some boxes, the About window's credits first; at
+    // this size every text fits its box in the common faces, as the tests of
+    // the program's windows check. It is also the size of Qt's own default
+    // font, 9 points at 96 dpi. The menu bar is no control: it keeps the
+    // desktop's font and size, like every other menu on the desktop, and its
+    // window grows by its height instead.
     static constexpr int kDefaultPixelSize = 12;
 };
 

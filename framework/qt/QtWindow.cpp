@@ -3,6 +3,7 @@
 #include "QtBackend.h"
 #include "QtMenuBar.h"
 #include "framework/MenuItem.h"
+#include "framework/ScreenGeometry.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,6 +14,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace fw::qt {
 
@@ -32,48 +35,22 @@ private:
     int& m_depth;
 };
 
-// The pixels from `low` up to, not including, `high`, in 64 bits: a position
-// read from a hand-edited file may lie anywhere in the Int32 range.
-struct Span {
-    int64_t low, high;
-
-    static Span Across(const QRect& r) { return { r.left(), int64_t { r.left() } + r.width() }; }
-    static Span Down(const QRect& r) { return { r.top(), int64_t { r.top() } + r.height() }; }
-
-    bool Overlaps(Span other) const { return low < other.high && other.low < high; }
-    // The pixels between the two; 0 when they touch or overlap.
-    int64_t GapTo(Span other) const { return std::max<int64_t>({ 0, other.low - high, low - other.high }); }
-    // Where this span starts once moved the least to lie within `area`; one
-    // longer than the area starts where the area does.
-    int64_t MovedInto(Span area) const { return std::max(area.low, std::min(low, area.high - (high - low))); }
-};
-
-// A window whose client area (menu bar included) would start at `left`,
-// `top` stays there as long as any part of it lies on some screen's available
-// area: a user who left a window partly past an edge meant it to be there and
-// can still grab what shows. Only a window that no screen would show at all,
-// say at a position kept from a monitor that has gone since, is brought whole
-// onto the screen nearest to it, by the shortest move. Nothing when there is
-// no screen to go by.
-std::optional<QPoint> PositionOnScreen(int32_t left, int32_t top, QSize whole)
+// The screens' available areas, the primary screen's first.
+ScreenGeometry Screens()
 {
-    Span across { left, int64_t { left } + whole.width() };
-    Span down { top, int64_t { top } + whole.height() };
-    std::optional<QRect> nearest;
-    int64_t nearestGap = 0;
-    for (QScreen* screen : QGuiApplication::screens()) {
+    auto areaOf = [](const QScreen* screen) {
         QRect area = screen->availableGeometry();
-        if (across.Overlaps(Span::Across(area)) && down.Overlaps(Span::Down(area)))
-            return QPoint(left, top);
-        int64_t gap = across.GapTo(Span::Across(area)) + down.GapTo(Span::Down(area));
-        if (!nearest || gap < nearestGap) {
-            nearest = area;
-            nearestGap = gap;
-        }
+        return ScreenRect { area.left(), area.top(), area.width(), area.height() };
+    };
+    std::vector<ScreenRect> areas;
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        areas.push_back(areaOf(primary));
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen != primary)
+            areas.push_back(areaOf(screen));
     }
-    if (!nearest)
-        return std::nullopt;
-    return QPoint(static_cast<int>(across.MovedInto(Span::Across(*nearest))), static_cast<int>(down.MovedInto(Span::Down(*nearest))));
+    return ScreenGeometry(std::move(areas));
 }
 
 bool IsReturnKey(const QKeyEvent& event)
@@ -263,16 +240,14 @@ void QtWindow::ShowFromFramework()
 
 void QtWindow::PlaceOnScreen(Window& window, bool firstShowing)
 {
-    QSize whole(std::max(window.Width(), 0), std::max(window.Height(), 0) + MenuBarHeight());
-    std::optional<QPoint> position;
-    if (firstShowing && !window.IsPlaced()) {
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            position = screen->availableGeometry().center() - QPoint(whole.width() / 2, whole.height() / 2);
-    } else {
-        position = PositionOnScreen(window.Left(), window.Top(), whole);
-    }
-    if (position && *position != QPoint(window.Left(), window.Top()))
-        window.UserMoved(position->y(), position->x());
+    int32_t width = std::max(window.Width(), 0);
+    int32_t height = std::max(window.Height(), 0) + MenuBarHeight();
+    ScreenGeometry screens = Screens();
+    std::optional<ScreenPoint> position = firstShowing && !window.IsPlaced()
+        ? screens.Centred(width, height)
+        : screens.Reachable({ window.Left(), window.Top(), width, height });
+    if (position && *position != ScreenPoint { window.Left(), window.Top() })
+        window.UserMoved(position->top, position->left);
 }
 
 void QtWindow::SyncTabOrder()

@@ -21,11 +21,6 @@ done
 # The screen of a laptop with no external monitor.
 screen_width=1280
 screen_height=800
-# The main window's content under its menu bar, and the Start button's centre
-# in it, as the window's layout draws them.
-content_height=130
-start_x=60
-start_y=100
 
 # What each row does, step by step (the steps are the functions further
 # down), and what tockamo.txt must hold afterwards, "\n" between lines. Every
@@ -104,10 +99,7 @@ recording() {
 }
 
 press_start() {
-    read_rect "$main"
-    local menu_height=$((height - content_height))
-    ((menu_height >= 0)) || fail "the main window is $height high, less than its content"
-    xdotool mousemove --window "$main" "$start_x" "$((menu_height + start_y))" click 1
+    click_in_main "$main" start || fail "cannot press Start"
 }
 
 alert_below_main() {
@@ -164,11 +156,9 @@ signal() {
 }
 
 program_ends() {
-    wait_until 10 process_gone "$app_pid" || fail "$2 did not end the program"
-    wait "$app_pid" 2>/dev/null
-    local status=$?
+    wait_for_exit "$app_pid" 10 || fail "$2 did not end the program"
     app_pid=
-    ((status == $1)) || fail "after $2 the program ended with status $status, not $1"
+    ((exit_status == $1)) || fail "after $2 the program ended with status $exit_status, not $1"
 }
 
 # Started from a text console: one line that names what is missing, status 1.

@@ -65,6 +65,15 @@ process_gone() {
     ! kill -0 "$1" 2>/dev/null
 }
 
+# Waits up to the given number of seconds for a child to end and sets
+# exit_status to its status; fails, leaving it running, if it does not end.
+wait_for_exit() {
+    local pid=$1 seconds=$2
+    wait_until "$seconds" process_gone "$pid" || return 1
+    exit_status=0
+    wait "$pid" 2>/dev/null || exit_status=$?
+}
+
 # Runs a command until it succeeds or the given number of seconds has passed;
 # the only way these scripts wait for anything.
 wait_until() {
@@ -123,6 +132,17 @@ visible_window() {
     xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1
 }
 
+# Waits up to the given number of seconds for a visible window whose title is
+# exactly the given text, and sets shown_window to its id.
+wait_for_window() {
+    wait_until "$2" window_shown "$1"
+}
+
+window_shown() {
+    shown_window=$(visible_window "$1")
+    [[ -n $shown_window ]]
+}
+
 # Prints "left top width height" of a window's own area (inside any frame the
 # window manager added), in screen pixels.
 window_rect() {
@@ -132,6 +152,22 @@ window_rect() {
         /^ +Width/ { width = $2 }
         /^ +Height/ { height = $2 }
         END { if (width == "") exit 1; print left + 0, top + 0, width + 0, height + 0 }'
+}
+
+# The main window's layout: its content, under the menu bar, is this high,
+# and these are the points a user clicks in it, from its top-left corner.
+main_content_height=130
+declare -gA main_points=([start]="60 100" [up_arrow]="69 61")
+
+# Clicks a point of the main window's content (one of main_points), below
+# the menu bar whatever height the desktop's font gives it.
+click_in_main() {
+    local window=$1 x y height
+    read -r x y <<<"${main_points[$2]}"
+    read -r _ _ _ height < <(window_rect "$window") || { echo "cannot read where window $window is" >&2; return 1; }
+    local menu_height=$((height - main_content_height))
+    ((menu_height >= 0)) || { echo "the main window is $height high, less than its content" >&2; return 1; }
+    xdotool mousemove --window "$window" "$x" "$((menu_height + y))" click 1
 }
 
 is_active_window() {

@@ -45,8 +45,8 @@ done
 exec_line=$(sed -n 's/^Exec=//p' "$entry")
 exec_line=${exec_line//\\\\/\\}
 exec_line=${exec_line//%%/%}
-eval "set -- $exec_line"
-[[ $1 -ef $prefix/bin/tockamo ]] || fail "the launcher starts '$1', not the installed program"
+eval "launcher=($exec_line)"
+[[ ${launcher[0]} -ef $prefix/bin/tockamo ]] || fail "the launcher starts '${launcher[0]}', not the installed program"
 
 # A display of its own; preferences with the minutes at 0, so Start ends the
 # count at the first tick; the alarm goes to a file.
@@ -54,21 +54,17 @@ start_display 800x600
 printf '#Window1Position 100,100\n#MySetMin 0\n' >"$XDG_CONFIG_HOME/tockamo.txt"
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/alarm.raw
 unset QT_QPA_PLATFORM
-(cd / && exec "$@") >"$work/tockamo.log" 2>&1 &
+(cd / && exec "${launcher[@]}") >"$work/tockamo.log" 2>&1 &
 app_pid=$!
-window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Tockamo$' | head -n1) || fail "the main window did not appear"
-height=$(xwininfo -id "$window" | sed -n 's/^ *Height: //p')
-# Start, below the menu bar.
-xdotool mousemove --window "$window" 60 $((height - 130 + 100)) click 1
+wait_for_window Tockamo 10 || fail "the main window did not appear"
+click_in_main "$shown_window" start || fail "cannot press Start"
 
 # Silence is zero bytes in the disk driver's signed 16-bit samples.
 alarm_heard() { [[ -s $work/alarm.raw ]] && [[ -n $(tr -d '\0' <"$work/alarm.raw" | head -c1) ]]; }
 wait_until 15 alarm_heard || { cat "$work/tockamo.log"; fail "no alarm was played"; }
 
 kill -TERM "$app_pid"
-wait_until 10 process_gone "$app_pid" || fail "the program did not end after SIGTERM"
-status=0
-wait "$app_pid" || status=$?
+wait_for_exit "$app_pid" 10 || fail "the program did not end after SIGTERM"
 app_pid=
-((status == 0)) || { cat "$work/tockamo.log"; fail "the program ended with status $status"; }
+((exit_status == 0)) || { cat "$work/tockamo.log"; fail "the program ended with status $exit_status"; }
 echo "installed under '$prefix', started from /, alarm played, exit status 0"

@@ -15,6 +15,8 @@
 
 #include <climits>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace fw::qt::testing {
 
@@ -193,6 +195,41 @@ TEST_F(QtWindowTest, OpensWhereTheProgramPutItWhileAnyOfItShows)
         // Qt tells a window manager where a window goes only when it has
         // been given a position; without one the manager chooses.
         EXPECT_TRUE(QtWindowOf(*window).testAttribute(Qt::WA_Moved));
+        window->Close();
+        ProcessQtEvents();
+    }
+}
+
+TEST_F(QtWindowTest, StaysOnWhicheverScreenShowsItAndComesBackToTheNearest)
+{
+    // Runs on the offscreen platform's one screen, and by a test entry of its
+    // own on two screens side by side (two-screens.json).
+    struct Case {
+        std::string name;
+        QPoint placed;
+        QPoint shown;
+    };
+    std::vector<Case> cases;
+    QRect rightmost;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        QRect area = screen->availableGeometry();
+        QPoint middle = area.center() - QPoint(106, 65);
+        cases.push_back({ "in the middle of " + screen->name().toStdString(), middle, middle });
+        if (rightmost.isNull() || area.right() > rightmost.right())
+            rightmost = area;
+    }
+    QPoint beyond(rightmost.right() + 5000, rightmost.top() + 100);
+    cases.push_back({ "beyond the right-most screen", beyond, QPoint(rightmost.right() + 1 - 212, beyond.y()) });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"), {} });
+        window->SetTop(c.placed.y());
+        window->SetLeft(c.placed.x());
+        window->Show();
+        ProcessQtEvents();
+        // The offscreen platform keeps the frame's border on the screen.
+        EXPECT_LE((QtWindowOf(*window).geometry().topLeft() - c.shown).manhattanLength(), 4);
+        EXPECT_EQ(QPoint(window->Left(), window->Top()), QtWindowOf(*window).geometry().topLeft());
         window->Close();
         ProcessQtEvents();
     }
