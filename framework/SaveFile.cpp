@@ -149,9 +149,9 @@ bool Lock(int fd)
 
 class Temporary {
 public:
-    // A new file, created by this call and locked, in `folder`; Fd() is -1
-    // when none could be made.
-    Temporary(const std::string& folder, const std::string& name)
+    // A new file, created by this call with `mode` (less the umask) and
+    // locked, in `folder`; Fd() is -1 when none could be made.
+    Temporary(const std::string& folder, const std::string& name, mode_t mode)
     {
         const std::string base = folder + "/" + name + ".tmp-" + std::to_string(::getpid());
         for (int attempt = 0; attempt < kMaxNames; ++attempt) {
@@ -161,7 +161,7 @@ public:
             // name is tried.
             int fd;
             do
-                fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+                fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
             while (fd < 0 && errno == EINTR);
             if (fd < 0) {
                 if (errno == EEXIST)
@@ -264,7 +264,10 @@ bool SaveFile::Replace(const FolderItem& file, const std::vector<std::string>& l
     // The new contents go to a file of their own beside the old one and are
     // renamed over it only once they are safely on disk: a failed write or a
     // crash half-way leaves the old file as it was.
-    Temporary temporary(folder, name);
+    // A file that exists is replaced by one readable by its owner alone
+    // until it gets the file's own permission bits, so that a private file's
+    // contents are never readable by others on the way.
+    Temporary temporary(folder, name, exists ? 0600 : 0644);
     if (temporary.Fd() < 0 || !temporary.Write(data))
         return false;
     // The replacement keeps what the user set on the file: a read-only or a
