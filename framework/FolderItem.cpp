@@ -8,10 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace fw {
 
@@ -116,56 +113,14 @@ bool FolderItem::Delete() const
     return std::remove(m_path.c_str()) == 0;
 }
 
-bool FolderItem::DeleteIfAbandoned() const
-{
-    // Only a regular file is opened at all: opening a device or a pipe can
-    // have effects of its own.
-    struct stat before;
-    if (m_path.empty() || ::lstat(m_path.c_str(), &before) != 0 || !S_ISREG(before.st_mode))
-        return false;
-    int fd = ::open(m_path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // A writer holds its lock until it closes the file, and the system drops
-    // it when the writer dies, so a lock that can be had means nobody is
-    // writing. Holding it while the name is removed keeps a writer that opens
-    // the same name meanwhile from using the file that is going.
-    bool removed = false;
-    struct stat held, named;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && ::lstat(m_path.c_str(), &named) == 0
-        && held.st_dev == named.st_dev && held.st_ino == named.st_ino && held.st_nlink > 0)
-        removed = ::unlink(m_path.c_str()) == 0;
-    ::close(fd);
-    return removed;
-}
-
-bool FolderItem::MoveOver(const FolderItem& destination) const
-{
-    if (m_path.empty() || destination.m_path.empty())
-        return false;
-    if (std::rename(m_path.c_str(), destination.m_path.c_str()) != 0)
-        return false;
-    // The new name lives in the folder; until the folder is synced a power
-    // cut can bring back the old file, or none. The file itself is already in
-    // place, so a failed sync is not reported.
-    if (RefPtr<FolderItem> folder = destination.Parent()) {
-        int fd = ::open(folder->m_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
-    }
-    return true;
-}
-
 RefPtr<TextOutputStream> FolderItem::CreateTextFile() const
 {
     return TextOutputStream::Create(m_path);
 }
 
-RefPtr<TextInputStream> FolderItem::OpenAsTextFile() const
+RefPtr<TextInputStream> FolderItem::OpenAsTextFile(size_t byteLimit) const
 {
-    return TextInputStream::Open(m_path);
+    return TextInputStream::Open(m_path, byteLimit);
 }
 
 RefPtr<Sound> FolderItem::OpenAsSound() const

@@ -3,6 +3,8 @@
 #include "ClassRecord.h"
 #include "Object.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,18 +36,10 @@ public:
     std::vector<std::string> ItemNames() const;
     // Removes the file (or empty folder); false when it could not.
     bool Delete() const;
-    // Removes this regular file unless a TextOutputStream, of this process
-    // or another, still has it open: what a writer that was killed left
-    // behind goes, a file being written stays. False when the item was kept
-    // (not a regular file, being written, or not removable).
-    bool DeleteIfAbandoned() const;
-    // Atomically puts this file in the place of `destination` (rename(2)) and
-    // syncs the folder, so the new name survives a power cut; false when it
-    // could not, in which case `destination` is untouched.
-    bool MoveOver(const FolderItem& destination) const;
-
     RefPtr<TextOutputStream> CreateTextFile() const;
-    RefPtr<TextInputStream> OpenAsTextFile() const;
+    // The file open for reading; nil when it is not a regular file or cannot
+    // be opened. At most `byteLimit` bytes are read (see TextInputStream).
+    RefPtr<TextInputStream> OpenAsTextFile(size_t byteLimit = SIZE_MAX) const;
     RefPtr<Sound> OpenAsSound() const;
 
 private:

@@ -1,11 +1,16 @@
 #include "TextInputStream.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace fw {
 
-TextInputStream::TextInputStream(std::FILE* file)
-    : m_file(file)
+TextInputStream::TextInputStream(std::string text)
+    : m_text(std::move(text))
 {
 }
 
@@ -14,57 +19,75 @@ TextInputStream::~TextInputStream()
     Close();
 }
 
-RefPtr<TextInputStream> TextInputStream::Open(const std::string& path)
+namespace {
+
+// Reads up to `count` bytes of `fd`; a read error ends the text there.
+std::string ReadUpTo(int fd, size_t count)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rbe");
-    if (!file)
+    std::string text;
+    char buffer[16384];
+    while (text.size() < count) {
+        ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, count - text.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    return text;
+}
+
+}
+
+RefPtr<TextInputStream> TextInputStream::Open(const std::string& path, size_t byteLimit)
+{
+    // Only a regular file is text. The open never waits (a pipe would keep
+    // a reader waiting for ever), and nothing is read before the file is
+    // known to be a regular one: a folder, a pipe or a device is closed
+    // unread.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return nullptr;
-    // fopen opens a folder for reading too; only a regular file is text.
     struct stat info;
-    if (::fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-        std::fclose(file);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
         return nullptr;
     }
-    return RefPtr<TextInputStream>(Adopt(*new TextInputStream(file)));
+    // One byte beyond the limit tells whether the file goes on; if it does,
+    // the line that the limit cuts is dropped rather than read short.
+    std::string text = ReadUpTo(fd, byteLimit == SIZE_MAX ? byteLimit : byteLimit + 1);
+    ::close(fd);
+    if (text.size() > byteLimit) {
+        size_t lastEnd = text.find_last_of("\r\n", byteLimit - 1);
+        text.resize(lastEnd == std::string::npos || byteLimit == 0 ? 0 : lastEnd + 1);
+    }
+    return RefPtr<TextInputStream>(Adopt(*new TextInputStream(std::move(text))));
 }
 
 bool TextInputStream::IsEOF() const
 {
-    if (!m_file)
-        return true;
-    int c = std::getc(m_file);
-    if (c == EOF)
-        return true;
-    std::ungetc(c, m_file);
-    return false;
+    return m_next >= m_text.size();
 }
 
 std::string TextInputStream::ReadLine()
 {
-    std::string line;
-    if (!m_file)
-        return line;
-    for (;;) {
-        int c = std::getc(m_file);
-        if (c == EOF || c == '\n')
-            break;
-        if (c == '\r') {
-            int next = std::getc(m_file);
-            if (next != '\n' && next != EOF)
-                std::ungetc(next, m_file);
-            break;
-        }
-        line += static_cast<char>(c);
-    }
+    if (IsEOF())
+        return std::string();
+    size_t end = m_text.find_first_of("\r\n", m_next);
+    if (end == std::string::npos)
+        end = m_text.size();
+    std::string line = m_text.substr(m_next, end - m_next);
+    m_next = end;
+    if (m_next < m_text.size())
+        m_next += m_text.compare(m_next, 2, "\r\n") == 0 ? 2 : 1;
     return line;
 }
 
 void TextInputStream::Close()
 {
-    if (m_file) {
-        std::fclose(m_file);
-        m_file = nullptr;
-    }
+    m_text.clear();
+    m_text.shrink_to_fit();
+    m_next = 0;
 }
 
 namespace {

@@ -3,7 +3,8 @@
 #include "ClassRecord.h"
 #include "Object.h"
 
-#include <cstdio>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace fw {
@@ -12,7 +13,11 @@ namespace fw {
 // text comes back byte for byte (UTF-8 is not checked or changed).
 class TextInputStream : public Object {
 public:
-    static RefPtr<TextInputStream> Open(const std::string& path);
+    // Opens a regular file; nil for anything else (a folder, a pipe, a
+    // device), which is never read and never waited for. At most `byteLimit`
+    // bytes are read: a longer file reads as if it ended with the last whole
+    // line within them.
+    static RefPtr<TextInputStream> Open(const std::string& path, size_t byteLimit = SIZE_MAX);
     ~TextInputStream() override;
 
     static const ClassRecord& Lookup();
@@ -26,8 +31,9 @@ public:
     void Close();
 
 private:
-    explicit TextInputStream(std::FILE* file);
-    std::FILE* m_file;
+    explicit TextInputStream(std::string text);
+    std::string m_text;
+    size_t m_next = 0;
 };
 
 }

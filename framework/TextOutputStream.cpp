@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fw {
@@ -20,34 +18,13 @@ TextOutputStream::~TextOutputStream()
 
 RefPtr<TextOutputStream> TextOutputStream::Create(const std::string& path)
 {
-    // The file is truncated only once it is locked, so a file that another
-    // stream is writing is never cut short under it. A tidy-up elsewhere may
-    // remove an unlocked file between the open and the lock; the name then
-    // no longer leads to it, and a fresh file is made.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        int fd;
-        do
-            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        while (fd < 0 && errno == EINTR);
-        if (fd < 0)
-            return nullptr;
-        struct stat info;
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &info) != 0) {
-            ::close(fd);
-            return nullptr;
-        }
-        if (info.st_nlink == 0) {
-            ::close(fd);
-            continue;
-        }
-        // A device such as /dev/null cannot be truncated and need not be.
-        if (S_ISREG(info.st_mode) && info.st_size > 0 && ::ftruncate(fd, 0) != 0) {
-            ::close(fd);
-            return nullptr;
-        }
-        return RefPtr<TextOutputStream>(Adopt(*new TextOutputStream(fd)));
-    }
-    return nullptr;
+    int fd;
+    do
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return nullptr;
+    return RefPtr<TextOutputStream>(Adopt(*new TextOutputStream(fd)));
 }
 
 void TextOutputStream::Write(const std::string& text)
@@ -75,7 +52,7 @@ void TextOutputStream::WriteLine(const std::string& text)
     Write(text + "\n");
 }
 
-bool TextOutputStream::Flush()
+bool TextOutputStream::Sync()
 {
     if (m_closed)
         return m_closeResult;
@@ -89,13 +66,13 @@ bool TextOutputStream::Close()
 {
     if (m_closed)
         return m_closeResult;
-    bool flushed = Flush();
+    bool synced = Sync();
     m_closed = true;
     // Linux releases the descriptor even when close reports EINTR, so it is
     // never retried.
     bool closed = ::close(m_fd) == 0;
     m_fd = -1;
-    m_closeResult = flushed && closed;
+    m_closeResult = synced && closed;
     return m_closeResult;
 }
 

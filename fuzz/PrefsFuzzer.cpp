@@ -23,11 +23,17 @@ struct Directive {
     std::string text;
 };
 
-// Lines end at LF, CR LF or a lone CR. The first line that is neither a
+// Only the first 64 KB of the file are read, up to the last line end within
+// them. Lines end at LF, CR LF or a lone CR. The first line that is neither a
 // directive ("#") nor a comment ("'") ends reading; a directive without a
 // blank is skipped.
 std::vector<Directive> ReadByTheRules(std::string_view bytes)
 {
+    constexpr size_t kReadLimit = 64 * 1024;
+    if (bytes.size() > kReadLimit) {
+        size_t lastEnd = bytes.find_last_of("\r\n", kReadLimit - 1);
+        bytes = bytes.substr(0, lastEnd == std::string_view::npos ? 0 : lastEnd + 1);
+    }
     std::vector<Directive> found;
     size_t pos = 0;
     while (pos < bytes.size()) {

@@ -1,15 +1,13 @@
 #include "prefs/prefModule.h"
 
+#include "framework/SaveFile.h"
 #include "framework/Text.h"
 #include "framework/TextField.h"
 #include "framework/TextInputStream.h"
-#include "framework/TextOutputStream.h"
 #include "timer/Window1.h"
 
-#include <algorithm>
+#include <cstdio>
 #include <string>
-#include <string_view>
-#include <unistd.h>
 #include <utility>
 
 namespace tockamo::prefModule {
@@ -22,31 +20,27 @@ DirectiveArray gDirectives;
 namespace {
 
 constexpr const char* kFileName = "tockamo.txt";
-// A save writes "tockamo.txt.tmp-<pid>" and renames it over the settings.
-constexpr std::string_view kTemporaryPrefix = "tockamo.txt.tmp-";
+// The file holds two short lines. Of anything far larger, which is not the
+// program's writing, only the start is read: start-up stays quick and small.
+constexpr size_t kReadLimit = 64 * 1024;
 
-// Exactly the name a save of some process writes: the prefix, then a process
-// id in plain decimal digits.
-bool IsTemporaryName(std::string_view name)
-{
-    if (!name.starts_with(kTemporaryPrefix))
-        return false;
-    std::string_view pid = name.substr(kTemporaryPrefix.size());
-    return !pid.empty() && pid.front() != '0' && std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
+// How the file stood at start-up. One that was there but could not be read
+// (no permission, or a pipe or device in its place) is left as it is at
+// quit: writing the defaults over it would lose the user's settings.
+enum class FileAtStart {
+    Readable, // or absent
+    Unreadable,
+    UnreadableAndSaid,
+};
+FileAtStart s_fileAtStart = FileAtStart::Readable;
 
-// A save killed half-way leaves its temporary file beside the settings.
-// Those are removed; the file of a save still under way in another running
-// Tockamo is locked by its writer and stays, whatever its process id says
-// (an id can be reused by a new process long after its owner died).
-void RemoveLeftoverTemporaries(const fw::FolderItem& folder)
+// The path on one line, whatever bytes it holds.
+std::string Printable(const std::string& path)
 {
-    for (const std::string& name : folder.ItemNames()) {
-        if (!IsTemporaryName(name))
-            continue;
-        if (fw::RefPtr<fw::FolderItem> leftover = folder.Child(name))
-            leftover->DeleteIfAbandoned();
-    }
+    std::string shown;
+    for (unsigned char c : path)
+        shown += c < 0x20 || c == 0x7f ? '?' : static_cast<char>(c);
+    return shown;
 }
 
 }
@@ -87,7 +81,7 @@ bool extractDirectives(fw::RefPtr<fw::FolderItem> f)
 {
     if (!f)
         return false;
-    fw::RefPtr<fw::TextInputStream> stream = f->OpenAsTextFile();
+    fw::RefPtr<fw::TextInputStream> stream = f->OpenAsTextFile(kReadLimit);
     if (!stream)
         return false;
     for (;;) {
@@ -121,7 +115,10 @@ void loadPrefs()
     // case the defaults are for; it is not worth ending the program over.
     fw::RefPtr<fw::FolderItem> folder = fw::SpecialFolder::Preferences();
     fw::RefPtr<fw::FolderItem> file = folder ? folder->Child(kFileName) : nullptr;
+    s_fileAtStart = FileAtStart::Readable;
     if (!extractDirectives(file)) {
+        if (file && file->Exists())
+            s_fileAtStart = FileAtStart::Unreadable;
         Window1Top = 150;
         Window1Left = 150;
         MySetMin = 30;
@@ -155,24 +152,13 @@ void savePrefs()
     std::string position = "#Window1Position " + fw::Str(Window1()->Top()) + fw::Chr(44) + fw::Str(Window1()->Left());
     std::string minutes = "#MySetMin " + fw::Str(fw::Variant(Window1()->SetMin()->Text()));
 
-    RemoveLeftoverTemporaries(*folder);
-
-    // The new contents go to a file of their own beside the old one and are
-    // renamed over it only once they are safely on disk: a failed write or a
-    // crash half-way leaves the user's settings as they were.
-    fw::RefPtr<fw::FolderItem> temporary = folder->Child(std::string(kTemporaryPrefix) + std::to_string(getpid()));
-    if (!temporary)
+    if (s_fileAtStart != FileAtStart::Readable) {
+        if (s_fileAtStart == FileAtStart::Unreadable)
+            std::fprintf(stderr, "tockamo: %s could not be read at start, so it is left as it is\n", Printable(file->NativePath()).c_str());
+        s_fileAtStart = FileAtStart::UnreadableAndSaid;
         return;
-    fw::RefPtr<fw::TextOutputStream> stream = temporary->CreateTextFile();
-    if (!stream)
-        return;
-    stream->WriteLine(position);
-    stream->WriteLine(minutes);
-    // The stream keeps its file locked until Close, so another Tockamo
-    // tidying the folder meanwhile leaves it alone until it has its place.
-    if (!stream->Flush() || !temporary->MoveOver(*file))
-        temporary->Delete();
-    stream->Close();
+    }
+    fw::SaveFile::Replace(*file, { position, minutes });
 }
 
 }

@@ -40,13 +40,14 @@ private:
 
 extern DirectiveArray gDirectives;
 
-// Reads "tockamo.txt" from the Preferences folder into the three values, or
-// takes 150, 150 and 30 when there is no file that can be opened.
+// Reads "tockamo.txt" from the Preferences folder (its first 64 KB at
+// most) into the three values, or takes 150, 150 and 30 when there is no
+// regular file that can be read.
 void loadPrefs();
-// Rewrites "tockamo.txt" from the open main window. The old file is replaced
-// only once the new one is wholly on disk; any failure keeps the old file and
-// is not reported. Temporary files that killed saves left beside it are
-// removed first; those of saves still under way are left alone.
+// Rewrites "tockamo.txt" from the open main window with SaveFile: the old
+// file is replaced only once the new one is wholly on disk, and any failure
+// keeps the old file and is not reported. A file that was there at start but
+// could not be read is left as it is, and standard error says so.
 void savePrefs();
 // Appends the directives of `f` to gDirectives; false when there is no file
 // to read.

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <optional>
+#include <sys/file.h>
 #include <string>
 #include <sys/types.h>
 #include <unistd.h>
@@ -58,10 +59,11 @@ std::string PathOf(int fd)
 }
 
 // True when a call of kind `fault` on `path` is to fail; counts the hit.
-bool Strikes(FileFault fault, const std::string& path)
+// With `once`, only the first such call fails.
+bool Strikes(FileFault fault, const std::string& path, bool once = false)
 {
     std::lock_guard lock(s_mutex);
-    if (!s_armed || s_armed->fault != fault || !Inside(s_armed->folder, path.c_str()))
+    if (!s_armed || s_armed->fault != fault || !Inside(s_armed->folder, path.c_str()) || (once && s_armed->hits > 0))
         return false;
     ++s_armed->hits;
     if (s_armed->notify >= 0) {
@@ -107,6 +109,28 @@ void FileFaults::NotifyHits(int fd)
         s_armed->notify = fd;
 }
 
+// What another process's tidy-up does to the file at `path` that `fd` has
+// just created: it opens the file, takes its lock and removes the name. The
+// writer's own lock is then asked for while the tidy-up still holds its one:
+// a writer that does not wait is refused, one that waits gets it once the
+// tidy-up has closed the file.
+int RaceWithATidyUp(int fd, int operation, const std::string& path)
+{
+    static auto realOpen = Next<int (*)(const char*, int, ...)>("open");
+    static auto realFlock = Next<int (*)(int, int)>("flock");
+    int other = realOpen(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (other >= 0 && realFlock(other, LOCK_EX | LOCK_NB) == 0)
+        ::unlink(path.c_str());
+    if (!(operation & LOCK_NB) && other >= 0)
+        ::close(other);
+    int result = realFlock(fd, operation);
+    int error = errno;
+    if ((operation & LOCK_NB) && other >= 0)
+        ::close(other);
+    errno = error;
+    return result;
+}
+
 }
 
 using tockamo::testing::FileFault;
@@ -125,6 +149,10 @@ int open(const char* path, int flags, ...)
     }
     if ((flags & O_CREAT) && tockamo::testing::s_active && tockamo::testing::Strikes(FileFault::Create, path)) {
         errno = EROFS;
+        return -1;
+    }
+    if (!(flags & O_CREAT) && tockamo::testing::s_active && tockamo::testing::Strikes(FileFault::ReadDenied, path)) {
+        errno = EACCES;
         return -1;
     }
     return real(path, flags, mode);
@@ -172,6 +200,21 @@ int rename(const char* from, const char* to) noexcept
         return -1;
     }
     return real(from, to);
+}
+
+int flock(int fd, int operation) noexcept
+{
+    static auto real = tockamo::testing::Next<int (*)(int, int)>("flock");
+    if (!tockamo::testing::s_active || (operation & LOCK_UN))
+        return real(fd, operation);
+    std::string path = tockamo::testing::PathOf(fd);
+    if (tockamo::testing::Strikes(FileFault::NoLocks, path)) {
+        errno = ENOLCK;
+        return -1;
+    }
+    if (tockamo::testing::Strikes(FileFault::TidyUpRace, path, true))
+        return tockamo::testing::RaceWithATidyUp(fd, operation, path);
+    return real(fd, operation);
 }
 
 }

@@ -5,7 +5,7 @@
 namespace tockamo::testing {
 
 // Failures of the file system, injected at the C library boundary: this test
-// binary defines open, write, fsync and rename itself, so the framework's own
+// binary defines open, write, fsync, rename and flock itself, so the framework's own
 // calls reach these first and see exactly the errors a full disk, a failing
 // device or a read-only mount would give them. Only paths inside the armed
 // folder are affected; everything else passes straight through.
@@ -15,6 +15,12 @@ enum class FileFault {
     Sync,   // fsync fails (EIO): the device lost the data
     Rename, // rename fails (EIO): the replacement never happens
     SyncHangs, // fsync never returns: the process is stuck there until it is killed
+    ReadDenied, // open without O_CREAT fails (EACCES), also for root: a file the user may not read
+    NoLocks, // flock fails (ENOLCK): NFS without its lock service
+    // Another process's tidy-up comes between the first file's creation
+    // and its lock: it takes the file's lock for itself, removes the name,
+    // and is still holding the lock when the writer asks for it.
+    TidyUpRace,
 };
 
 class FileFaults {

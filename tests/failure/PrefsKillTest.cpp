@@ -201,9 +201,12 @@ TEST_F(PrefsKill, TheNextSaveRemovesWhatKilledSavesLeftAndNothingElse)
     home.WritePrefs("#Window1Position 1,2\n#MySetMin 3\n");
     // Things of the user's own, and names that only look like a save's.
     const std::vector<std::string> others = { "notes.txt", "tockamo.txt.tmp-", "tockamo.txt.tmp-12a", "tockamo.txt.tmp-7.bak",
-        "tockamo.txt.tmp-007", "xtockamo.txt.tmp-7", "tockamo.txt.tmp-99 " };
+        "tockamo.txt.tmp-007", "xtockamo.txt.tmp-7", "tockamo.txt.tmp-99 ", "tockamo.txt.tmp-7-", "tockamo.txt.tmp-7-02" };
     for (const std::string& name : others)
         WriteFile(home.Folder() + "/" + name, "mine\n");
+    // What a killed save left under the second name it tries when its first
+    // one was taken.
+    WriteFile(home.Folder() + "/tockamo.txt.tmp-97-1", "#MySetMin 9\n");
     std::filesystem::create_directory(home.Folder() + "/tockamo.txt.tmp-98");
 
     // The save under way starts first: the killed one tidies up too, before

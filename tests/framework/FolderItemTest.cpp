@@ -1,4 +1,5 @@
 #include "framework/FolderItem.h"
+#include "framework/SaveFile.h"
 #include "framework/TextInputStream.h"
 #include "framework/TextOutputStream.h"
 
@@ -95,7 +96,7 @@ TEST_F(FolderItemTest, ChildNamesThatFormNoItemGiveNil)
     EXPECT_EQ(fw::FolderItem::Create("/usr/")->Name(), "usr");
 }
 
-TEST_F(FolderItemTest, ExistsDeleteAndMoveOver)
+TEST_F(FolderItemTest, ExistsDeleteAndReplace)
 {
     fw::Ref<fw::FolderItem> folder = fw::FolderItem::Create(Root());
     fw::Ref<fw::FolderItem> file = folder->Child("tockamo.txt").ToRef();
@@ -112,14 +113,10 @@ TEST_F(FolderItemTest, ExistsDeleteAndMoveOver)
     EXPECT_TRUE(file->Exists());
     EXPECT_FALSE(file->IsFolder());
 
-    fw::Ref<fw::FolderItem> fresh = folder->Child("tockamo.txt.new").ToRef();
-    out = fresh->CreateTextFile();
-    out->WriteLine("new");
-    ASSERT_TRUE(out->Close());
-    EXPECT_TRUE(fresh->MoveOver(*file));
-    EXPECT_FALSE(fresh->Exists());
+    EXPECT_TRUE(fw::SaveFile::Replace(*file, { "new" }));
+    EXPECT_EQ(folder->ItemNames(), std::vector<std::string> { "tockamo.txt" }) << "the temporary file is gone";
     EXPECT_EQ(file->OpenAsTextFile()->ReadLine(), "new");
-    EXPECT_FALSE(fresh->MoveOver(*file)) << "nothing left to move";
+    EXPECT_FALSE(fw::SaveFile::Replace(*folder->Child("missing")->Child("x"), { "new" })) << "no folder to write in";
 
     EXPECT_TRUE(file->Delete());
     EXPECT_FALSE(file->Exists());

@@ -31,9 +31,9 @@ std::string ReadBytes(const std::string& path)
     return all.str();
 }
 
-std::vector<std::string> ReadAllLines(const std::string& path)
+std::vector<std::string> ReadAllLines(const std::string& path, size_t byteLimit = SIZE_MAX)
 {
-    fw::RefPtr<fw::TextInputStream> in = fw::TextInputStream::Open(path);
+    fw::RefPtr<fw::TextInputStream> in = fw::TextInputStream::Open(path, byteLimit);
     std::vector<std::string> lines;
     while (!in->IsEOF())
         lines.push_back(in->ReadLine());
@@ -67,6 +67,29 @@ TEST(TextStreamTest, ReadLineSplitsAtEveryTerminator)
         const std::string path = TempFile("lines.txt");
         WriteBytes(path, c.bytes);
         EXPECT_EQ(ReadAllLines(path), c.lines);
+    }
+}
+
+TEST(TextStreamTest, ReadsNoFurtherThanItsLimit)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        size_t limit;
+        std::vector<std::string> lines;
+    } cases[] = {
+        { "file as long as the limit", "a\nb\n", 4, { "a", "b" } },
+        { "last line without terminator within the limit", "a\nb", 3, { "a", "b" } },
+        { "limit just after a line end", "a\nb\nc\n", 4, { "a", "b" } },
+        { "line cut by the limit is dropped", "#MySetMin 7\n#MySetMin 45\n", 20, { "#MySetMin 7" } },
+        { "CR LF split by the limit", "a\r\nb\n", 2, { "a" } },
+        { "no line end within the limit", "abcdef", 3, {} },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = TempFile("limited.txt");
+        WriteBytes(path, c.bytes);
+        EXPECT_EQ(ReadAllLines(path, c.limit), c.lines);
     }
 }
 

@@ -158,25 +158,28 @@ TEST_F(PrefsTest, SaveWritesExactlyTheTwoLinesAndDropsTheRest)
     EXPECT_EQ(prefModule::MySetMin, 25);
 }
 
-TEST_F(PrefsTest, SaveThatCannotCompleteLeavesTheOldFileWhole)
+TEST_F(PrefsTest, SaveGoesAroundWhatIsInItsWayAndLeavesNothingBehind)
 {
     const std::string old = "#Window1Position 11,22\n#MySetMin 33\n";
     const fs::path temporary = ConfigDir() / ("tockamo.txt.tmp-" + std::to_string(::getpid()));
     struct Case {
         const char* name;
         std::function<void()> obstruct;
-        bool oldFileStays;
+        std::optional<std::string> saved; // nullopt: no settings file
+        fs::path keptFolder;
     };
     const Case cases[] = {
-        // A folder where the new file should go: it cannot be created.
-        { "the new file cannot be created", [&] { fs::create_directories(temporary / "in-the-way"); }, true },
+        // A folder where the new file would go first: it stays, and the new
+        // file takes another name.
+        { "something stands under the temporary file's name", [&] { fs::create_directories(temporary / "in-the-way"); },
+            "#Window1Position 300,400\n#MySetMin 33\n", temporary / "in-the-way" },
         // A non-empty folder in the file's place: the new file cannot be put
         // there and must not be left lying about.
         { "the new file cannot replace the old", [&] {
               fs::remove(PrefsFile());
               fs::create_directories(PrefsFile() / "in-the-way");
           },
-            false },
+            std::nullopt, PrefsFile() / "in-the-way" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -190,9 +193,10 @@ TEST_F(PrefsTest, SaveThatCannotCompleteLeavesTheOldFileWhole)
             ui.ChooseMenuItem("FileQuit");
         });
         EXPECT_EQ(status, 0);
-        if (c.oldFileStays) {
-            EXPECT_EQ(ReadPrefs(), old);
+        if (c.saved) {
+            EXPECT_EQ(ReadPrefs(), *c.saved);
         }
+        EXPECT_TRUE(fs::is_directory(c.keptFolder));
         EXPECT_TRUE(StrayFiles().empty());
         fs::remove_all(temporary);
     }
