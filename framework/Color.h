@@ -14,4 +14,9 @@ struct Color {
     constexpr bool operator==(const Color&) const = default;
 };
 
+// How far apart two colours stand for the eye, as the Web Content
+// Accessibility Guidelines measure it: from 1 (the same) to 21 (black and
+// white). Text needs 3 or more to be read at all.
+double ContrastRatio(Color a, Color b);
+
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "framework/Color.h"
 #include "framework/TextControl.h"
 
 #include <QFont>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -33,6 +35,10 @@ public:
     virtual void Sync() = 0;
     // The control's TabIndex; views that take no focus return -1.
     virtual int32_t TabIndex() const = 0;
+    // The colour the control's own settings give a text it draws straight
+    // on its window's background; nothing for controls that draw on a ground
+    // of their own (buttons, fields).
+    virtual std::optional<Color> TextOnWindowColour() const { return std::nullopt; }
 
     // A view for `control` inside `parent`, or nullptr for controls that have
     // nothing to show (timers).

@@ -45,4 +45,14 @@ void QtLabel::Sync()
     setFont(MakeFont(label->Style()));
 }
 
+std::optional<Color> QtLabel::TextOnWindowColour() const
+{
+    // An opaque label fills itself with its window's background, so its
+    // text stands on that as much as a transparent label's does.
+    RefPtr<Label> label = m_label.Lock();
+    if (!label)
+        return std::nullopt;
+    return label->TextColor();
+}
+
 }

@@ -14,6 +14,7 @@ public:
     QWidget* Widget() override { return this; }
     void Sync() override;
     int32_t TabIndex() const override { return -1; }
+    std::optional<Color> TextOnWindowColour() const override;
 
     // The text as shown: a carriage return breaks the line.
     static QString DisplayText(const std::string& text);

@@ -9,10 +9,15 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -51,6 +56,33 @@ ScreenGeometry Screens()
             areas.push_back(areaOf(screen));
     }
     return ScreenGeometry(std::move(areas));
+}
+
+// The least contrast at which a text can be read at all.
+constexpr double kReadableContrast = 3.0;
+
+// The light colours that the layouts' own text colours were chosen against:
+// Qt's own look, which every Qt program shows on a desktop without a colour
+// scheme. Every role of it is set explicitly, so it outweighs the palettes
+// that a desktop theme hands single widget classes (labels, buttons, menus).
+const QPalette& DesignedPalette()
+{
+    static const QPalette designed = [] {
+        std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        QPalette source = fusion ? fusion->standardPalette() : QPalette(QColor(0xEF, 0xEF, 0xEF));
+        QPalette everyRole;
+        for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+            for (int role = 0; role < QPalette::NColorRoles; ++role)
+                everyRole.setBrush(group, QPalette::ColorRole(role), source.brush(group, QPalette::ColorRole(role)));
+        }
+        return everyRole;
+    }();
+    return designed;
+}
+
+Color ToColor(const QColor& colour)
+{
+    return Color { colour.rgb() & 0xFFFFFFu };
 }
 
 bool IsReturnKey(const QKeyEvent& event)
@@ -104,6 +136,7 @@ void QtWindow::Sync()
     if (m_menuBar)
         m_menuBar->setVisible(window->MenuBarVisible());
     SyncGeometry(*window);
+    SyncAppearance();
 
     bool wanted = m_everShown && window->IsShown() && window->Visible();
     if (isVisible() != wanted)
@@ -178,8 +211,51 @@ void QtWindow::SyncMenuBar()
             m_menuBar = new QtMenuBar(this);
         m_menuBar->Rebuild(*bar);
         m_menuBar->setVisible(window->MenuBarVisible());
+        if (m_designedLook)
+            ApplyLook();
     }
     SyncGeometry(*window);
+}
+
+void QtWindow::SyncAppearance()
+{
+    RefPtr<Window> window = m_window.Lock();
+    if (!window)
+        return;
+    // On a background of the window's own the texts stand as the layout
+    // drew them, whatever the desktop's colours.
+    bool designed = false;
+    if (!window->HasBackColor()) {
+        // The worst case counts: a scheme may dim the background of a window
+        // that is not the active one.
+        double onDesktop = std::numeric_limits<double>::infinity();
+        double onDesigned = onDesktop;
+        for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive }) {
+            Color desktopGround = ToColor(QApplication::palette(m_content).color(group, QPalette::Window));
+            Color designedGround = ToColor(DesignedPalette().color(group, QPalette::Window));
+            for (auto& [control, view] : m_views) {
+                if (std::optional<Color> text = view->TextOnWindowColour()) {
+                    onDesktop = std::min(onDesktop, ContrastRatio(*text, desktopGround));
+                    onDesigned = std::min(onDesigned, ContrastRatio(*text, designedGround));
+                }
+            }
+        }
+        designed = onDesktop < kReadableContrast && onDesigned > onDesktop;
+    }
+    if (designed == m_designedLook)
+        return;
+    m_designedLook = designed;
+    ApplyLook();
+}
+
+void QtWindow::ApplyLook()
+{
+    QPalette colours = m_designedLook ? DesignedPalette() : QPalette();
+    setPalette(colours);
+    // A menu drops down as a window of its own, which takes no colours from
+    // the window it belongs to.
+    for (QMenu* menu : findChildren<QMenu*>())
+        menu->setPalette(colours);
 }
 
 void QtWindow::BorrowMenuKeys(const std::vector<QAction*>& actions)

@@ -52,6 +52,16 @@ private:
     void SyncGeometry(const Window& window);
     void SyncFlags(const Window& window);
     void SyncTabOrder();
+    // Chooses the window's colours: the desktop's, unless a text that the
+    // window's controls colour themselves would not stand out from the
+    // desktop's window background, and does better on the light background
+    // the layouts were drawn on. Then the whole window, menu bar and menus
+    // included, keeps that light look, as programs not made for dark
+    // desktops are shown. Read with the rest of the window's state, so the
+    // controls' colours count as they stand when the window shows.
+    void SyncAppearance();
+    // Gives the window and its menus the colours m_designedLook chooses.
+    void ApplyLook();
     // Before the window shows: centres a window the program never placed,
     // and brings one that no screen would show onto the nearest screen. The
     // framework learns the new place as if the user had moved the window
@@ -73,6 +83,8 @@ private:
     // While the framework's state is being applied, Qt's own move events
     // are echoes of it, not the user's doing.
     int m_syncing = 0;
+    // True while the window shows the light look instead of the desktop's.
+    bool m_designedLook = false;
 };
 
 }

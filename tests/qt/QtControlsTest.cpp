@@ -183,9 +183,16 @@ TEST_F(QtControlsTest, ButtonFollowsItsStateAndClicksPressIt)
 
 TEST_F(QtControlsTest, FieldIsReadOnlyRightAlignedAndShowsItsText)
 {
-    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"), { MakeField("MinLeft", QRect(96, 52, 40, 30), "60") } });
+    // Colours of its own, which no desktop or toolkit would choose.
+    ControlDesign field = MakeField("MinLeft", QRect(96, 52, 40, 30), "60");
+    field.properties.push_back({ "TextColor", Color { 0x0000C0 } });
+    field.properties.push_back({ "BackColor", Color { 0xFFFF80 } });
+    Ref<TestWindow> window = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"), { field } });
     window->Show();
     auto& view = ViewOf<QtTextField>(QtWindowOf(*window), *window, "MinLeft");
+    Ink ink = InkIn(view.grab().toImage(), view.rect().adjusted(3, 3, -3, -3));
+    EXPECT_LE(Distance(ink.text, QColor(0x00, 0x00, 0xC0)), 40) << Name(ink.text);
+    EXPECT_EQ(Name(ink.ground), "#ffff80");
     EXPECT_TRUE(view.isReadOnly());
     EXPECT_TRUE(view.hasFrame());
     EXPECT_TRUE(view.alignment() & Qt::AlignRight);

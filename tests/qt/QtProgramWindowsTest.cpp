@@ -1,8 +1,12 @@
+#include "framework/Label.h"
 #include "framework/PushButton.h"
 #include "framework/Runtime.h"
+#include "framework/TextField.h"
 #include "framework/Window.h"
 #include "framework/qt/QtBackend.h"
+#include "framework/qt/QtMenuBar.h"
 #include "framework/qt/QtWindow.h"
+#include "tests/qt/QtTestWindow.h"
 #include "tests/support/AppFixture.h"
 #include "timer/Window2.h"
 
@@ -11,7 +15,9 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
+#include <QPalette>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -26,6 +32,12 @@
 
 namespace tockamo::testing {
 namespace {
+
+using fw::qt::testing::Distance;
+using fw::qt::testing::Ink;
+using fw::qt::testing::InkIn;
+using fw::qt::testing::IsLight;
+using fw::qt::testing::Name;
 
 // Chooses the menu item a user would, by its text without the mnemonic mark.
 void ChooseMenuItem(const QString& text)
@@ -130,20 +142,151 @@ void ExpectEveryTextFits(fw::Window& window)
     EXPECT_GT(checked, 0);
 }
 
+// A desktop colour scheme as qt6ct keeps one: for each colour group, the
+// colours of QPalette's roles in the order of the roles.
+struct ColourScheme {
+    const char* active;
+    const char* inactive;
+    const char* disabled;
+};
+
+// A light one (qt6ct's "airy"), a dark one ("darker", like KDE's Breeze
+// Dark) and a mid-grey one ("dusk").
+const ColourScheme kAiry {
+    "#ff000000, #ffdcdcdc, #ffdcdcdc, #ff5e5c5b, #ff646464, #ffe1e1e1, #ff000000, #ff0a0a0a, #ff0a0a0a, #ffc8c8c8, #ffffffff, #ffe7e4e0, #ff0986d3, #ff0a0a0a, #ff0986d3, #ffa70b06, #ff5c5b5a, #ffffffff, #ff646464, #ff050505, #80000000",
+    "#ff323232, #ffb4b4b4, #ffdcdcdc, #ff5e5c5b, #ff646464, #ffe1e1e1, #ff323232, #ff323232, #ff323232, #ff969696, #ffc8c8c8, #ffe7e4e0, #ff0986d3, #ff323232, #ff0986d3, #ffa70b06, #ff5c5b5a, #ffffffff, #ff646464, #ff323232, #80000000",
+    "#ffffffff, #ff424245, #ffdcdcdc, #ff5e5c5b, #ff646464, #ffe1e1e1, #ff808080, #ffffffff, #ff808080, #ff969696, #ffc8c8c8, #ffe7e4e0, #ff0986d3, #ff808080, #ff0986d3, #ffa70b06, #ff5c5b5a, #ffffffff, #ff646464, #ffffffff, #80000000",
+};
+const ColourScheme kDarker {
+    "#ffffffff, #ff424245, #ff979797, #ff5e5c5b, #ff302f2e, #ff4a4947, #ffffffff, #ffffffff, #ffffffff, #ff3d3d3d, #ff222020, #ffe7e4e0, #ff12608a, #fff9f9f9, #ff0986d3, #ffa70b06, #ff5c5b5a, #ffffffff, #ff3f3f36, #ffffffff, #80ffffff",
+    "#ffffffff, #ff424245, #ff979797, #ff5e5c5b, #ff302f2e, #ff4a4947, #ffffffff, #ffffffff, #ffffffff, #ff3d3d3d, #ff222020, #ffe7e4e0, #ff12608a, #fff9f9f9, #ff0986d3, #ffa70b06, #ff5c5b5a, #ffffffff, #ff3f3f36, #ffffffff, #80ffffff",
+    "#ff808080, #ff424245, #ff979797, #ff5e5c5b, #ff302f2e, #ff4a4947, #ff808080, #ffffffff, #ff808080, #ff3d3d3d, #ff222020, #ffe7e4e0, #ff12608a, #ff808080, #ff0986d3, #ffa70b06, #ff5c5b5a, #ffffffff, #ff3f3f36, #ffffffff, #80ffffff",
+};
+const ColourScheme kDusk {
+    "#ff000000, #ff7f7f7f, #ffffffff, #ffcbc7c4, #ff7f7f7f, #ffb8b5b2, #ff000000, #ffffffff, #ff000000, #ff7f7f7f, #ff7f7f7f, #ff707070, #ff308cc6, #ffffffff, #ff0000ff, #ffff00ff, #ff7f7f7f, #ff000000, #ff7f7f7f, #ff000000, #80000000",
+    "#ff000000, #ff7f7f7f, #ffffffff, #ffcbc7c4, #ff7f7f7f, #ffb8b5b2, #ff000000, #ffffffff, #ff000000, #ff7f7f7f, #ff7f7f7f, #ff707070, #ff308cc6, #ffffffff, #ff0000ff, #ffff00ff, #ff7f7f7f, #ff000000, #ff7f7f7f, #ff000000, #80000000",
+    "#ffbebebe, #ff7f7f7f, #ffffffff, #ffcbc7c4, #ff7f7f7f, #ffb8b5b2, #ffbebebe, #ffffffff, #ffbebebe, #ff7f7f7f, #ff7f7f7f, #ffb1aeab, #ff7f7f7f, #ffffffff, #ff0000ff, #ffff00ff, #ff7f7f7f, #ff000000, #ff7f7f7f, #ff000000, #80000000",
+};
+
+// Hands the program a desktop palette the way a platform theme such as
+// qt6ct does: for the whole application and for the widget classes that Qt
+// asks the theme about one by one.
+void HandDesktopColours(const ColourScheme& scheme)
+{
+    QPalette palette;
+    auto fill = [&palette](QPalette::ColorGroup group, const char* colours) {
+        QStringList list = QString::fromLatin1(colours).split(QStringLiteral(", "));
+        for (int role = 0; role < list.size(); ++role)
+            palette.setColor(group, QPalette::ColorRole(role), QColor(list[role]));
+    };
+    fill(QPalette::Active, scheme.active);
+    fill(QPalette::Inactive, scheme.inactive);
+    fill(QPalette::Disabled, scheme.disabled);
+    QApplication::setPalette(palette);
+    for (const char* widgetClass : { "QAbstractButton", "QToolButton", "QLabel", "QLineEdit", "QMenu", "QMenuBar" })
+        QApplication::setPalette(palette, widgetClass);
+}
+
+// Where the colours of a text drawn smoothed may stray from the exact ones.
+constexpr int kSmoothing = 40;
+
+void ExpectShows(const QColor& drawn, fw::Color wanted, const char* what)
+{
+    QColor colour(wanted.Red(), wanted.Green(), wanted.Blue());
+    EXPECT_LE(Distance(drawn, colour), kSmoothing) << what << " drawn " << Name(drawn) << ", laid out " << Name(colour);
+}
+
+// Every text of the window as the screen shows it: each label's and field's
+// in the colours its layout gives it, every one, the menu bar's and its
+// menu's and the enabled buttons' included, readable against what it is
+// drawn on, and the menu bar and its menu as light or dark as the window.
+void ExpectEveryTextReadsAsLaidOut(fw::Window& window)
+{
+    fw::qt::QtWindow* qtWindow = fw::qt::QtBackend::Current()->WindowFor(window);
+    ASSERT_NE(qtWindow, nullptr);
+    QImage shot = qtWindow->grab().toImage();
+    QPoint origin = qtWindow->Content()->pos();
+    bool lightWindow = IsLight(InkIn(shot, qtWindow->Content()->geometry()).ground);
+    int labels = 0;
+    for (const fw::Ref<fw::Control>& control : window.Controls()) {
+        fw::qt::QtControlView* view = qtWindow->ViewFor(*control);
+        if (!view || !view->Widget()->isVisible())
+            continue;
+        SCOPED_TRACE(control->Name());
+        QRect area = view->Widget()->geometry().translated(origin);
+        if (auto* label = dynamic_cast<fw::Label*>(control.Ptr())) {
+            ++labels;
+            Ink ink = InkIn(shot, area);
+            ExpectShows(ink.text, label->TextColor(), "text");
+            if (window.HasBackColor())
+                ExpectShows(ink.ground, window.BackColor(), "background");
+            EXPECT_GE(ink.Contrast(), 3.0) << Name(ink.text) << " on " << Name(ink.ground);
+        } else if (auto* field = dynamic_cast<fw::TextField*>(control.Ptr())) {
+            // Inside the frame.
+            Ink ink = InkIn(shot, area.adjusted(3, 3, -3, -3));
+            ExpectShows(ink.text, field->TextColor(), "text");
+            ExpectShows(ink.ground, field->BackColor(), "background");
+        } else if (auto* button = dynamic_cast<fw::PushButton*>(control.Ptr()); button && button->Enabled()) {
+            Ink ink = InkIn(shot, LookOf(*view->Widget())->room.translated(area.topLeft()));
+            EXPECT_GE(ink.Contrast(), 3.0) << Name(ink.text) << " on " << Name(ink.ground);
+        }
+    }
+    EXPECT_GT(labels, 0);
+    fw::qt::QtMenuBar* bar = qtWindow->MenuBarWidget();
+    if (!bar)
+        return;
+    Ink barInk = InkIn(shot, bar->geometry());
+    EXPECT_GE(barInk.Contrast(), 3.0) << "menu bar: " << Name(barInk.text) << " on " << Name(barInk.ground);
+    EXPECT_EQ(IsLight(barInk.ground), lightWindow) << "menu bar: " << Name(barInk.ground);
+    QMenu* menu = bar->actions().value(0) ? bar->actions().value(0)->menu() : nullptr;
+    ASSERT_NE(menu, nullptr);
+    menu->popup(qtWindow->mapToGlobal(bar->geometry().bottomLeft()));
+    Ink menuInk = InkIn(menu->grab().toImage(), menu->rect());
+    menu->hide();
+    EXPECT_GE(menuInk.Contrast(), 3.0) << "menu: " << Name(menuInk.text) << " on " << Name(menuInk.ground);
+    EXPECT_EQ(IsLight(menuInk.ground), lightWindow) << "menu: " << Name(menuInk.ground);
+}
+
+// Each button's caption is drawn greyed exactly while its control is
+// disabled.
+void ExpectGreyedExactlyWhileDisabled(fw::Window& window)
+{
+    fw::qt::QtWindow* qtWindow = fw::qt::QtBackend::Current()->WindowFor(window);
+    ASSERT_NE(qtWindow, nullptr);
+    QImage shot = qtWindow->grab().toImage();
+    for (const fw::Ref<fw::Control>& control : window.Controls()) {
+        QPushButton* button = ButtonOf(window, control->Name());
+        if (!button)
+            continue;
+        SCOPED_TRACE(control->Name());
+        QRect room = LookOf(*button)->room.translated(button->geometry().topLeft() + qtWindow->Content()->pos());
+        QColor caption = InkIn(shot, room).text;
+        QColor normal = button->palette().color(QPalette::Active, QPalette::ButtonText);
+        QColor greyed = button->palette().color(QPalette::Disabled, QPalette::ButtonText);
+        bool drawnGreyed = Distance(caption, greyed) < Distance(caption, normal);
+        EXPECT_EQ(drawnGreyed, !fw::Cast<fw::PushButton>(control)->Enabled()) << "caption drawn " << Name(caption) << "; normal " << Name(normal) << ", greyed " << Name(greyed);
+    }
+}
+
 class QtProgramWindowsTest : public AppTest {
 protected:
     void SetUp() override
     {
         AppTest::SetUp();
         m_desktopFont = QApplication::font();
+        m_desktopPalette = QApplication::palette();
     }
 
     void TearDown() override
     {
         fw::InstallBackend(nullptr);
         QApplication::setFont(m_desktopFont);
+        RestoreDesktopColours();
         AppTest::TearDown();
     }
+
+    // Setting the application's palette drops those of single classes too.
+    void RestoreDesktopColours() { QApplication::setPalette(m_desktopPalette); }
 
     // Runs the program on the desktop backend; `user` acts once the main
     // window is up, and the session then ends through File > Quit.
@@ -162,6 +305,7 @@ protected:
 
 private:
     QFont m_desktopFont;
+    QPalette m_desktopPalette;
 };
 
 TEST_F(QtProgramWindowsTest, EveryTextFitsItsControlWhateverTheDesktopFontSize)
@@ -209,6 +353,80 @@ TEST_F(QtProgramWindowsTest, EveryTextFitsItsControlWhateverTheDesktopFontSize)
         EXPECT_EQ(status, 0);
         fw::InstallBackend(nullptr);
     }
+}
+
+TEST_F(QtProgramWindowsTest, EveryTextReadsAsLaidOutUnderTheDesktopsColourScheme)
+{
+    struct Case {
+        const char* name;
+        const ColourScheme* scheme;
+    };
+    const Case cases[] = {
+        { "Qt's own look", nullptr },
+        { "light scheme", &kAiry },
+        { "dark scheme", &kDarker },
+        { "mid-grey scheme", &kDusk },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.scheme)
+            HandDesktopColours(*c.scheme);
+        int32_t status = RunOnDesktop([] {
+            fw::RefPtr<fw::Window> main = fw::GetImplicitWindow("Window1.Window1");
+            {
+                SCOPED_TRACE("main window");
+                ExpectEveryTextReadsAsLaidOut(*main);
+            }
+            {
+                SCOPED_TRACE("About");
+                ChooseMenuItem(QStringLiteral("About Box"));
+                fw::RefPtr<fw::Window> about = fw::GetImplicitWindow("AboutBox.AboutBox");
+                ASSERT_TRUE(about);
+                ExpectEveryTextReadsAsLaidOut(*about);
+            }
+            {
+                SCOPED_TRACE("Time's Up");
+                fw::RefPtr<fw::Window> alert = tockamo::Window2();
+                alert->Show();
+                ExpectEveryTextReadsAsLaidOut(*alert);
+            }
+        });
+        EXPECT_EQ(status, 0);
+        fw::InstallBackend(nullptr);
+        RestoreDesktopColours();
+    }
+}
+
+TEST_F(QtProgramWindowsTest, ButtonsLookGreyedExactlyWhileDisabledThroughACount)
+{
+    // From 0 minutes the count ends at its first tick.
+    WritePrefs("#MySetMin 0\n");
+    int32_t status = RunOnDesktop([] {
+        fw::RefPtr<fw::Window> main = fw::GetImplicitWindow("Window1.Window1");
+        fw::RefPtr<fw::PushButton> start = fw::Cast<fw::PushButton>(main->ControlByName("MyStart"));
+        fw::RefPtr<fw::PushButton> pause = fw::Cast<fw::PushButton>(main->ControlByName("MyPause"));
+        struct Step {
+            const char* name;
+            std::function<void()> act;
+            bool startEnabled;
+            bool pauseEnabled;
+        };
+        const Step steps[] = {
+            { "started up", [] { }, true, false },
+            { "counting", [&] { Click(*main, "MyStart"); }, false, true },
+            { "paused", [&] { Click(*main, "MyPause"); }, true, true },
+            { "counting again", [&] { Click(*main, "MyPause"); }, false, true },
+            { "ended", [&] { EXPECT_TRUE(QTest::qWaitFor([&] { return start->Enabled(); }, 10000)) << "the count did not end"; }, true, false },
+        };
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.name);
+            step.act();
+            EXPECT_EQ(start->Enabled(), step.startEnabled);
+            EXPECT_EQ(pause->Enabled(), step.pauseEnabled);
+            ExpectGreyedExactlyWhileDisabled(*main);
+        }
+    });
+    EXPECT_EQ(status, 0);
 }
 
 }

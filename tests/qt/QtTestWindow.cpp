@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <map>
 
 namespace fw::qt::testing {
 
@@ -256,6 +257,56 @@ namespace fw::qt::testing {
 ControlDesign MakeTimer(const std::string& name, int32_t period)
 {
     return { name, &Timer::Lookup(), { { "Mode", Timer::kModeOff }, { "Period", period } }, 0, { { Timer::kEventAction, "Timer_Action" } } };
+}
+
+}
+
+namespace fw::qt::testing {
+
+namespace {
+
+Color ToColor(const QColor& colour)
+{
+    return Color { colour.rgb() & 0xFFFFFFu };
+}
+
+}
+
+double Ink::Contrast() const
+{
+    return ContrastRatio(ToColor(ground), ToColor(text));
+}
+
+Ink InkIn(const QImage& image, QRect area)
+{
+    std::map<QRgb, int> counts;
+    area &= image.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[image.pixel(x, y) & 0xFFFFFFu];
+    auto most = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; });
+    Ink ink { QColor(most == counts.end() ? 0 : most->first), QColor() };
+    ink.text = ink.ground;
+    for (const auto& [pixel, count] : counts)
+        if (Distance(QColor(pixel), ink.ground) > Distance(ink.text, ink.ground))
+            ink.text = QColor(pixel);
+    return ink;
+}
+
+int Distance(const QColor& a, const QColor& b)
+{
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
+}
+
+bool IsLight(const QColor& colour)
+{
+    // Lighter than the grey that black and white stand out from equally.
+    return ContrastRatio(ToColor(colour), Color { 0x000000 }) > ContrastRatio(ToColor(colour), Color { 0xFFFFFF });
+}
+
+std::string Name(const QColor& colour)
+{
+    return colour.name().toStdString();
 }
 
 }

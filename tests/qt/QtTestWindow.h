@@ -11,6 +11,10 @@
 #include "framework/qt/QtBackend.h"
 #include "framework/qt/QtWindow.h"
 
+#include <QColor>
+#include <QImage>
+#include <QRect>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -103,5 +107,21 @@ ControlDesign MakeButton(const std::string& name, QRect rect, const std::string&
 ControlDesign MakeField(const std::string& name, QRect rect, const std::string& text);
 ControlDesign MakeArrows(const std::string& name, QRect rect);
 ControlDesign MakeTimer(const std::string& name, int32_t period);
+
+// What a part of the screen shows: the colour most of its pixels have, and
+// the one farthest from it, which is the text's own colour where the text
+// covers whole pixels.
+struct Ink {
+    QColor ground;
+    QColor text;
+
+    double Contrast() const;
+};
+Ink InkIn(const QImage& image, QRect area);
+// How far apart two colours are, channel by channel.
+int Distance(const QColor& a, const QColor& b);
+// Nearer white than black for the eye.
+bool IsLight(const QColor& colour);
+std::string Name(const QColor& colour);
 
 }

@@ -277,6 +277,38 @@ TEST_F(QtWindowTest, MenuShowsShortcutAndQuitsThroughTheFramework)
     EXPECT_TRUE(EventLoop::Main().IsQuitting());
 }
 
+TEST_F(QtWindowTest, MenusRebuiltAfterShowingKeepTheWindowsLook)
+{
+    // A dark desktop, on which the window's black label would vanish.
+    QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    for (QPalette::ColorRole role : { QPalette::Window, QPalette::Base, QPalette::Button })
+        dark.setColor(role, QColor(0x22, 0x20, 0x20));
+    for (QPalette::ColorRole role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
+        dark.setColor(role, Qt::white);
+    QApplication::setPalette(dark);
+    struct PaletteRestorer {
+        QPalette saved;
+        ~PaletteRestorer() { QApplication::setPalette(saved); }
+    } restorer { saved };
+
+    Ref<TestWindow> window = TestWindow::Open({ FileMenu(), FixedWindow(212, 130, "Tockamo"), { MakeLabel("Label1", QRect(20, 29, 40, 20), "Min") } });
+    window->Show();
+    // The program renames an item once the window shows: the menus are
+    // made anew.
+    window->GetMenuBar()->FindItem("FileAboutBox")->SetText("About Tockamo");
+    QtWindow& qtWindow = QtWindowOf(*window);
+    QMenu* menu = qtWindow.MenuBarWidget()->actions().front()->menu();
+    ASSERT_EQ(menu->actions().front()->text(), QStringLiteral("About Tockamo"));
+    menu->popup(qtWindow.mapToGlobal(QPoint(0, qtWindow.Content()->y())));
+    Ink menuInk = InkIn(menu->grab().toImage(), menu->rect());
+    menu->hide();
+    Ink windowInk = InkIn(qtWindow.grab().toImage(), qtWindow.Content()->geometry());
+    EXPECT_TRUE(IsLight(windowInk.ground)) << Name(windowInk.ground);
+    EXPECT_TRUE(IsLight(menuInk.ground)) << Name(menuInk.ground);
+    EXPECT_GE(menuInk.Contrast(), 3.0) << Name(menuInk.text) << " on " << Name(menuInk.ground);
+}
+
 TEST_F(QtWindowTest, MenuKeysActOnceFromEveryWindow)
 {
     // A main window with the menu bar, and an About box and an alert without
