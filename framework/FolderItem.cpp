@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <sys/stat.h>
 
 namespace fw {
@@ -87,23 +86,6 @@ bool FolderItem::Exists() const
 bool FolderItem::IsFolder() const
 {
     return !m_path.empty() && IsDirectory(m_path);
-}
-
-std::vector<std::string> FolderItem::ItemNames() const
-{
-    std::vector<std::string> names;
-    if (m_path.empty())
-        return names;
-    DIR* folder = ::opendir(m_path.c_str());
-    if (!folder)
-        return names;
-    while (const dirent* entry = ::readdir(folder)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(std::move(name));
-    }
-    ::closedir(folder);
-    return names;
 }
 
 bool FolderItem::Delete() const

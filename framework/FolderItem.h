@@ -31,9 +31,6 @@ public:
 
     bool Exists() const;
     bool IsFolder() const;
-    // The names of the items in this folder, in no particular order; empty
-    // when it is not a folder that can be read.
-    std::vector<std::string> ItemNames() const;
     // Removes the file (or empty folder); false when it could not.
     bool Delete() const;
     RefPtr<TextOutputStream> CreateTextFile() const;

@@ -377,4 +377,26 @@ bool TextEquals(std::string_view a, std::string_view b)
     return Lowercase(a) == Lowercase(b);
 }
 
+std::string EscapedForMessage(std::string_view text)
+{
+    std::string shown;
+    for (unsigned char c : text) {
+        if (c == '\\' || c == '"') {
+            shown += '\\';
+            shown += static_cast<char>(c);
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c >= 0x20 && c < 0x7F) {
+            shown += static_cast<char>(c);
+        } else {
+            char code[5];
+            std::snprintf(code, sizeof code, "\\x%02x", c);
+            shown += code;
+        }
+    }
+    return shown;
+}
+
 }

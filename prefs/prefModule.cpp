@@ -34,14 +34,6 @@ enum class FileAtStart {
 };
 FileAtStart s_fileAtStart = FileAtStart::Readable;
 
-// The path on one line, whatever bytes it holds.
-std::string Printable(const std::string& path)
-{
-    std::string shown;
-    for (unsigned char c : path)
-        shown += c < 0x20 || c == 0x7f ? '?' : static_cast<char>(c);
-    return shown;
-}
 
 }
 
@@ -154,7 +146,7 @@ void savePrefs()
 
     if (s_fileAtStart != FileAtStart::Readable) {
         if (s_fileAtStart == FileAtStart::Unreadable)
-            std::fprintf(stderr, "tockamo: %s could not be read at start, so it is left as it is\n", Printable(file->NativePath()).c_str());
+            std::fprintf(stderr, "tockamo: %s could not be read at start, so it is left as it is\n", fw::EscapedForMessage(file->NativePath()).c_str());
         s_fileAtStart = FileAtStart::UnreadableAndSaid;
         return;
     }

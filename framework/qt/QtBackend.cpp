@@ -7,6 +7,7 @@
 #include "framework/Control.h"
 #include "framework/EventLoop.h"
 #include "framework/Runtime.h"
+#include "framework/Text.h"
 #include "framework/Window.h"
 
 #include <QApplication>
@@ -40,31 +41,6 @@ std::string Environment(const char* name)
 {
     const char* value = std::getenv(name);
     return value ? value : "";
-}
-
-// A value from the environment as it can be shown in a one-line message:
-// printable ASCII as it is, everything else in C's escapes, so that a stray
-// newline cannot break the line and a terminal's control sequence cannot act.
-std::string Escaped(const std::string& value)
-{
-    std::string shown;
-    for (unsigned char c : value) {
-        if (c == '\\' || c == '"') {
-            shown += '\\';
-            shown += static_cast<char>(c);
-        } else if (c == '\n') {
-            shown += "\\n";
-        } else if (c == '\t') {
-            shown += "\\t";
-        } else if (c >= 0x20 && c < 0x7F) {
-            shown += static_cast<char>(c);
-        } else {
-            char code[5];
-            std::snprintf(code, sizeof code, "\\x%02x", c);
-            shown += code;
-        }
-    }
-    return shown;
 }
 
 struct DisconnectDisplay {
@@ -106,11 +82,11 @@ DisplayConnection OpenDisplay()
             return connection;
         [[fallthrough]];
     case XCB_CONN_CLOSED_INVALID_SCREEN:
-        throw NoDisplayException("cannot open display " + Escaped(display) + " (it has no such screen)");
+        throw NoDisplayException("cannot open display " + EscapedForMessage(display) + " (it has no such screen)");
     case XCB_CONN_CLOSED_PARSE_ERR:
-        throw NoDisplayException("no display to open (DISPLAY is \"" + Escaped(display) + "\", not a display name)");
+        throw NoDisplayException("no display to open (DISPLAY is \"" + EscapedForMessage(display) + "\", not a display name)");
     default:
-        throw NoDisplayException("cannot open display " + Escaped(display) + " (nothing answered there, or it refused the connection)");
+        throw NoDisplayException("cannot open display " + EscapedForMessage(display) + " (nothing answered there, or it refused the connection)");
     }
 }
 
