@@ -380,21 +380,33 @@ bool TextEquals(std::string_view a, std::string_view b)
 std::string EscapedForMessage(std::string_view text)
 {
     std::string shown;
-    for (unsigned char c : text) {
-        if (c == '\\' || c == '"') {
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t length = CharLength(text, pos);
+        const unsigned char c = static_cast<unsigned char>(text[pos]);
+        // A character of more than one byte is well-formed UTF-8 (a name in
+        // the user's language) and shows as it is, but for the C1 controls,
+        // which some terminals act on, and the line and paragraph
+        // separators, which some viewers break the line at.
+        const uint32_t code = length > 1 ? Decode(text, pos, length) : c;
+        if (length > 1 && code >= 0xA0 && code != 0x2028 && code != 0x2029) {
+            shown += text.substr(pos, length);
+        } else if (c == '\\' || c == '"') {
             shown += '\\';
             shown += static_cast<char>(c);
         } else if (c == '\n') {
             shown += "\\n";
         } else if (c == '\t') {
             shown += "\\t";
-        } else if (c >= 0x20 && c < 0x7F) {
+        } else if (length == 1 && c >= 0x20 && c < 0x7F) {
             shown += static_cast<char>(c);
         } else {
-            char code[5];
-            std::snprintf(code, sizeof code, "\\x%02x", c);
-            shown += code;
+            for (size_t i = 0; i < length; ++i) {
+                char escape[5];
+                std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned char>(text[pos + i]));
+                shown += escape;
+            }
         }
+        pos += length;
     }
     return shown;
 }

@@ -43,9 +43,11 @@ std::string Lowercase(std::string_view text);
 std::string Chr(uint32_t code);
 int64_t Len(std::string_view text);
 
-// `text` as it can stand in a one-line message: printable ASCII as it is,
-// everything else in C's escapes, so that a stray newline cannot break the
-// line and a terminal's control sequence cannot act.
+// `text` as it can stand in a one-line message: printable ASCII and
+// well-formed UTF-8 as they are, quotes and backslashes escaped, and every
+// control character and byte that is not UTF-8 in C's escapes, so that a
+// stray newline cannot break the line and a terminal's control sequence
+// cannot act.
 std::string EscapedForMessage(std::string_view text);
 
 // The framework's text equality: case is ignored.

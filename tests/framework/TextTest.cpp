@@ -240,4 +240,33 @@ TEST(TextTest, ChrEncodesCodePoints)
     EXPECT_EQ(fw::Chr(0).size(), 1u);
 }
 
+TEST(TextTest, EscapedForMessageKeepsAMessageOnOneLineAndReadable)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string shown;
+    } cases[] = {
+        { "a plain path", "/home/ana/.config/tockamo.txt", "/home/ana/.config/tockamo.txt" },
+        { "space", "my settings", "my settings" },
+        { "quote", "say \"hi\"", "say \\\"hi\\\"" },
+        { "backslash", "a\\b", "a\\\\b" },
+        { "tab", "a\tb", "a\\tb" },
+        { "newline", ":0\nrm", ":0\\nrm" },
+        { "carriage return", "a\rb", "a\\x0db" },
+        { "DEL", "a\x7f", "a\\x7f" },
+        { "escape sequence", "\x1b[2J", "\\x1b[2J" },
+        { "NUL", std::string("a\0b", 3), "a\\x00b" },
+        { "UTF-8 kept", "/home/zo\xC3\xAB/\xE6\x97\xA5\xF0\x9F\x98\x80", "/home/zo\xC3\xAB/\xE6\x97\xA5\xF0\x9F\x98\x80" },
+        { "C1 control (CSI)", "a\xC2\x9B" "2J", "a\\xc2\\x9b" "2J" },
+        { "line separator", "a\xE2\x80\xA8" "b", "a\\xe2\\x80\\xa8" "b" },
+        { "bytes that are not UTF-8", "a\xFF\xC3", "a\\xff\\xc3" },
+        { "overlong slash", "\xC0\xAF", "\\xc0\\xaf" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(fw::EscapedForMessage(c.text), c.shown);
+    }
+}
+
 }
