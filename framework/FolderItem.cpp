@@ -2,11 +2,11 @@
 
 #include "Sound.h"
 #include "TextInputStream.h"
-#include "TextOutputStream.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <sys/stat.h>
 
 namespace fw {
@@ -20,17 +20,23 @@ bool IsDirectory(const std::string& path)
 }
 
 // mkdir -p: every missing folder along `path` is made, readable only by the
-// user, since a preferences folder is nobody else's business.
-bool MakeFolders(const std::string& path)
+// user, since a preferences folder is nobody else's business. Nothing when
+// `path` is a folder now; otherwise why not.
+std::optional<std::string> MakeFolders(const std::string& path)
 {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         std::string prefix = path.substr(0, slash);
         if (!prefix.empty() && ::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
+            return "cannot make " + prefix + " (" + std::strerror(errno) + ")";
         if (slash == std::string::npos)
             break;
     }
-    return IsDirectory(path);
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0)
+        return path + " (" + std::strerror(errno) + ")";
+    if (!S_ISDIR(info.st_mode))
+        return path + " is not a folder";
+    return std::nullopt;
 }
 
 std::string WithoutTrailingSlashes(const std::string& path)
@@ -88,18 +94,6 @@ bool FolderItem::IsFolder() const
     return !m_path.empty() && IsDirectory(m_path);
 }
 
-bool FolderItem::Delete() const
-{
-    if (m_path.empty())
-        return false;
-    return std::remove(m_path.c_str()) == 0;
-}
-
-RefPtr<TextOutputStream> FolderItem::CreateTextFile() const
-{
-    return TextOutputStream::Create(m_path);
-}
-
 RefPtr<TextInputStream> FolderItem::OpenAsTextFile(size_t byteLimit) const
 {
     return TextInputStream::Open(m_path, byteLimit);
@@ -134,7 +128,7 @@ const ClassRecord& FolderItem::Class() const
 
 namespace SpecialFolder {
 
-RefPtr<FolderItem> Preferences()
+RefPtr<FolderItem> Preferences(std::string* problem)
 {
     std::string path;
     const char* configHome = std::getenv("XDG_CONFIG_HOME");
@@ -144,10 +138,12 @@ RefPtr<FolderItem> Preferences()
         path = configHome;
     else if (home && home[0] == '/')
         path = WithoutTrailingSlashes(home) + (home[1] ? "/.config" : ".config");
-    else
+    std::optional<std::string> made = path.empty() ? "neither XDG_CONFIG_HOME nor HOME names a folder" : MakeFolders(path);
+    if (made) {
+        if (problem)
+            *problem = *made;
         return nullptr;
-    if (!MakeFolders(path))
-        return nullptr;
+    }
     return FolderItem::Create(path);
 }
 

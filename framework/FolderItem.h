@@ -12,7 +12,6 @@ namespace fw {
 
 class Sound;
 class TextInputStream;
-class TextOutputStream;
 
 // A file or folder by path. It need not exist.
 class FolderItem : public Object {
@@ -31,9 +30,6 @@ public:
 
     bool Exists() const;
     bool IsFolder() const;
-    // Removes the file (or empty folder); false when it could not.
-    bool Delete() const;
-    RefPtr<TextOutputStream> CreateTextFile() const;
     // The file open for reading; nil when it is not a regular file or cannot
     // be opened. At most `byteLimit` bytes are read (see TextInputStream).
     RefPtr<TextInputStream> OpenAsTextFile(size_t byteLimit = SIZE_MAX) const;
@@ -49,9 +45,10 @@ private:
 
 // SpecialFolder.Preferences: the XDG configuration folder ($XDG_CONFIG_HOME
 // when it is an absolute path, else $HOME/.config), created when missing;
-// nil when there is none or it cannot be created.
+// nil when there is none or it cannot be created, and then `problem`, when
+// given, says why, in words for a one-line message.
 namespace SpecialFolder {
-RefPtr<FolderItem> Preferences();
+RefPtr<FolderItem> Preferences(std::string* problem = nullptr);
 }
 
 }

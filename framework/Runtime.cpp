@@ -8,7 +8,6 @@
 #include "Sound.h"
 #include "TextField.h"
 #include "TextInputStream.h"
-#include "TextOutputStream.h"
 #include "Timer.h"
 #include "UpDownArrows.h"
 
@@ -101,7 +100,6 @@ void InitializeFrameworkClasses()
     Application::Lookup();
     FolderItem::Lookup();
     TextInputStream::Lookup();
-    TextOutputStream::Lookup();
     Sound::Lookup();
 }
 

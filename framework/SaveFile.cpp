@@ -1,12 +1,14 @@
 #include "SaveFile.h"
 
 #include "FolderItem.h"
+#include "LinkChain.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <optional>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -16,54 +18,26 @@ namespace fw {
 
 namespace {
 
-// As many links as the kernel itself follows before it gives up (ELOOP).
-constexpr int kMaxLinks = 40;
 // Names tried for the temporary file before the save gives up.
 constexpr int kMaxNames = 100;
+// Room left after a temporary's prefix for "<pid>-<n>".
+constexpr size_t kNumberRoom = 20;
 
-std::string FolderOf(const std::string& path)
+std::string Because(const std::string& what, int error)
 {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
+    return what + " (" + std::strerror(error) + ")";
 }
 
-std::string NameOf(const std::string& path)
+// The start of every temporary name that saves of the file `name` use:
+// "<name>.tmp-", the name cut short, between two characters, where the whole
+// would pass the longest name a folder holds.
+std::string TemporaryPrefix(const std::string& name)
 {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::optional<std::string> ReadLink(const std::string& path)
-{
-    std::string target(256, '\0');
-    for (;;) {
-        ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
-        if (n < 0)
-            return std::nullopt;
-        if (static_cast<size_t>(n) < target.size()) {
-            target.resize(static_cast<size_t>(n));
-            return target;
-        }
-        target.resize(target.size() * 2);
-    }
-}
-
-// The file that `path` leads to through any symbolic links, which need not
-// exist yet; nothing when the links go round in a circle.
-std::optional<std::string> Resolve(std::string path)
-{
-    for (int link = 0; link < kMaxLinks; ++link) {
-        struct stat info;
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return path;
-        std::optional<std::string> target = ReadLink(path);
-        if (!target || target->empty())
-            return std::nullopt;
-        path = target->front() == '/' ? *target : FolderOf(path) + "/" + *target;
-    }
-    return std::nullopt;
+    const std::string suffix = ".tmp-";
+    size_t keep = std::min(name.size(), NAME_MAX - suffix.size() - kNumberRoom);
+    while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+        --keep;
+    return name.substr(0, keep) + suffix;
 }
 
 bool AllDigits(std::string_view text)
@@ -113,7 +87,7 @@ void RemoveIfAbandoned(const std::string& path)
     // A writer holds its lock until it closes the file, and the system drops
     // it when the writer dies, so a lock that can be had means nobody is
     // writing. Holding it while the name is removed keeps a writer that locks
-    // the file meanwhile waiting until the name is gone, which it then sees.
+    // the file meanwhile from taking it for its own.
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, path))
         ::unlink(path.c_str());
     ::close(fd);
@@ -134,26 +108,53 @@ void RemoveAbandonedTemporaries(const std::string& folder, const std::string& pr
         RemoveIfAbandoned(folder + "/" + name);
 }
 
-// Waits for the lock rather than giving up: another process's tidy-up holds
-// it only for as long as it takes to look at the file. False when the file
-// system has no locks (NFS without its lock service), where the save goes on
-// without one.
-bool Lock(int fd)
+enum class Lock {
+    Held,
+    // By another process, which the file is left to.
+    Taken,
+    // The file system has none (NFS without its lock service).
+    Unsupported,
+};
+
+Lock TryLock(int fd)
 {
     int result;
     do
-        result = ::flock(fd, LOCK_EX);
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
     while (result != 0 && errno == EINTR);
-    return result == 0;
+    if (result == 0)
+        return Lock::Held;
+    return errno == EWOULDBLOCK ? Lock::Taken : Lock::Unsupported;
+}
+
+// Writes all of `data` at the file offset of `fd`; false, with errno set,
+// when that fails.
+bool WriteAll(int fd, const std::string& data)
+{
+    const char* next = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+        ssize_t written = ::write(fd, next, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written == 0)
+            errno = ENOSPC;
+        if (written <= 0)
+            return false;
+        next += written;
+        left -= static_cast<size_t>(written);
+    }
+    return true;
 }
 
 class Temporary {
 public:
     // A new file, created by this call with `mode` (less the umask) and
-    // locked, in `folder`; Fd() is -1 when none could be made.
+    // locked, in `folder`; Fd() is -1 when none could be made, and Error()
+    // says why.
     Temporary(const std::string& folder, const std::string& name, mode_t mode)
     {
-        const std::string base = folder + "/" + name + ".tmp-" + std::to_string(::getpid());
+        const std::string base = folder + "/" + TemporaryPrefix(name) + std::to_string(::getpid());
         for (int attempt = 0; attempt < kMaxNames; ++attempt) {
             std::string path = attempt == 0 ? base : base + "-" + std::to_string(attempt);
             // Created new and exclusively: whatever stands under the name
@@ -166,13 +167,18 @@ public:
             if (fd < 0) {
                 if (errno == EEXIST)
                     continue;
+                m_error = errno;
                 return;
             }
-            // Another process's tidy-up may have taken the new file for a
-            // leftover before it was locked here and removed it; the name
-            // then no longer leads to it, and another file is made.
-            bool locked = Lock(fd);
-            if (locked && !StillNamed(fd, path)) {
+            // Between the creation and the lock, another process's tidy-up
+            // may have taken the new file for a leftover: it then holds the
+            // lock, or has already removed the name. The file is left to it
+            // (removed here if it still bears the name, since it is this
+            // save's own) and another is made.
+            Lock lock = TryLock(fd);
+            if (lock == Lock::Taken || (lock == Lock::Held && !StillNamed(fd, path))) {
+                if (lock == Lock::Taken && StillNamed(fd, path))
+                    ::unlink(path.c_str());
                 ::close(fd);
                 continue;
             }
@@ -180,6 +186,7 @@ public:
             m_path = std::move(path);
             return;
         }
+        m_error = EEXIST;
     }
     // Closing releases the lock; a file that never took the place of the
     // old one is removed first, while its name is still known to be ours.
@@ -195,22 +202,7 @@ public:
     Temporary& operator=(const Temporary&) = delete;
 
     int Fd() const { return m_fd; }
-
-    bool Write(const std::string& data)
-    {
-        const char* next = data.data();
-        size_t left = data.size();
-        while (left > 0) {
-            ssize_t written = ::write(m_fd, next, left);
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                return false;
-            next += written;
-            left -= static_cast<size_t>(written);
-        }
-        return true;
-    }
+    int Error() const { return m_error; }
 
     bool MoveOver(const std::string& destination)
     {
@@ -220,6 +212,7 @@ public:
 
 private:
     int m_fd = -1;
+    int m_error = 0;
     std::string m_path;
     bool m_moved = false;
 };
@@ -233,29 +226,62 @@ void SyncFolder(const std::string& folder)
     }
 }
 
+// Writes `data` over the regular file `path`, which `old` describes, where it
+// stands. A write or cut that fails puts back the bytes it overwrote.
+std::optional<std::string> WriteInPlace(const std::string& path, const struct stat& old, const std::string& data, const std::string& whyNotReplaced)
+{
+    const std::string failed = whyNotReplaced + ", and writing it where it stands failed";
+    int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return Because(failed, errno);
+    auto fail = [fd](const std::string& why, int error) {
+        ::close(fd);
+        return Because(why, error);
+    };
+    struct stat now;
+    if (::fstat(fd, &now) != 0 || !S_ISREG(now.st_mode) || !SameFile(now, old)) {
+        ::close(fd);
+        return whyNotReplaced + ", and another file has taken its place meanwhile";
+    }
+    std::string overwritten(data.size(), '\0');
+    ssize_t kept = ::pread(fd, overwritten.data(), overwritten.size(), 0);
+    if (kept < 0)
+        return fail(failed, errno);
+    if (!WriteAll(fd, data) || ::ftruncate(fd, static_cast<off_t>(data.size())) != 0) {
+        int error = errno;
+        [[maybe_unused]] ssize_t restored = ::pwrite(fd, overwritten.data(), static_cast<size_t>(kept), 0);
+        return fail(failed, error);
+    }
+    if (::fsync(fd) != 0)
+        return fail(failed, errno);
+    ::close(fd);
+    return std::nullopt;
 }
 
-bool SaveFile::Replace(const FolderItem& file, const std::vector<std::string>& lines)
+}
+
+std::optional<std::string> SaveFile::Replace(const FolderItem& file, const std::vector<std::string>& lines)
 {
     if (file.NativePath().empty())
-        return false;
+        return "it has no path";
     // A link (a dotfiles manager's, say) stays a link: the file at its end
     // is replaced, in that file's own folder, since rename cannot cross file
     // systems.
-    std::optional<std::string> target = Resolve(file.NativePath());
-    if (!target)
-        return false;
+    LinkChain chain(file.NativePath());
+    if (chain.End().empty())
+        return chain.Problem();
+    const std::string& target = chain.End();
     struct stat old;
-    bool exists = ::lstat(target->c_str(), &old) == 0;
+    bool exists = ::lstat(target.c_str(), &old) == 0;
     if (!exists && errno != ENOENT)
-        return false;
+        return std::strerror(errno);
     // A folder, a pipe or a device is never replaced by a file.
     if (exists && !S_ISREG(old.st_mode))
-        return false;
-    const std::string folder = FolderOf(*target);
-    const std::string name = NameOf(*target);
+        return "it is not a regular file";
+    const std::string folder = FolderOfPath(target);
+    const std::string name = NameOfPath(target);
 
-    RemoveAbandonedTemporaries(folder, name + ".tmp-");
+    RemoveAbandonedTemporaries(folder, TemporaryPrefix(name));
 
     std::string data;
     for (const std::string& line : lines)
@@ -268,19 +294,32 @@ bool SaveFile::Replace(const FolderItem& file, const std::vector<std::string>& l
     // until it gets the file's own permission bits, so that a private file's
     // contents are never readable by others on the way.
     Temporary temporary(folder, name, exists ? 0600 : 0644);
-    if (temporary.Fd() < 0 || !temporary.Write(data))
-        return false;
+    if (temporary.Fd() < 0) {
+        if (exists && (temporary.Error() == EACCES || temporary.Error() == EPERM))
+            return WriteInPlace(target, old, data, Because("its folder takes no new file", temporary.Error()));
+        return Because("no new file can be made in " + folder, temporary.Error());
+    }
+    if (!WriteAll(temporary.Fd(), data))
+        return Because("the new file cannot be written", errno);
     // The replacement keeps what the user set on the file: a read-only or a
     // private file stays so.
     if (exists)
         ::fchmod(temporary.Fd(), old.st_mode & 07777);
-    if (::fsync(temporary.Fd()) != 0 || !temporary.MoveOver(*target))
-        return false;
+    if (::fsync(temporary.Fd()) != 0)
+        return Because("the new file cannot be synced to disk", errno);
+    if (!temporary.MoveOver(target)) {
+        int error = errno;
+        // A mount point (EBUSY) cannot be renamed over, nor another user's
+        // file in a sticky folder (EPERM), though either may be writable.
+        if (exists && (error == EBUSY || error == EPERM))
+            return WriteInPlace(target, old, data, Because("it cannot be replaced", error));
+        return Because("the new file cannot take its place", error);
+    }
     // The new name lives in the folder; until the folder is synced a power
     // cut can bring back the old file, or none. The file itself is already
     // in place, so a failed sync is not reported.
     SyncFolder(folder);
-    return true;
+    return std::nullopt;
 }
 
 }

@@ -1,8 +1,11 @@
 #include "TextInputStream.h"
 
+#include "LinkChain.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -21,8 +24,10 @@ TextInputStream::~TextInputStream()
 
 namespace {
 
-// Reads up to `count` bytes of `fd`; a read error ends the text there.
-std::string ReadUpTo(int fd, size_t count)
+// Up to `count` bytes of `fd`; nothing when a read fails (EIO from a failing
+// disk, EAGAIN from a network folder): text cut short by an error is not the
+// file's text.
+std::optional<std::string> ReadUpTo(int fd, size_t count)
 {
     std::string text;
     char buffer[16384];
@@ -30,7 +35,9 @@ std::string ReadUpTo(int fd, size_t count)
         ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, count - text.size()));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
             break;
         text.append(buffer, static_cast<size_t>(n));
     }
@@ -41,11 +48,17 @@ std::string ReadUpTo(int fd, size_t count)
 
 RefPtr<TextInputStream> TextInputStream::Open(const std::string& path, size_t byteLimit)
 {
+    // Links are followed as the save follows them, so a file is read only
+    // where it could also be saved; the open itself then follows none, so
+    // that a link put in the chain's place meanwhile is not followed either.
+    LinkChain chain(path);
+    if (chain.End().empty())
+        return nullptr;
     // Only a regular file is text. The open never waits (a pipe would keep
     // a reader waiting for ever), and nothing is read before the file is
     // known to be a regular one: a folder, a pipe or a device is closed
     // unread.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    int fd = ::open(chain.End().c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     struct stat info;
@@ -54,14 +67,17 @@ RefPtr<TextInputStream> TextInputStream::Open(const std::string& path, size_t by
         return nullptr;
     }
     // One byte beyond the limit tells whether the file goes on; if it does,
-    // the line that the limit cuts is dropped rather than read short.
-    std::string text = ReadUpTo(fd, byteLimit == SIZE_MAX ? byteLimit : byteLimit + 1);
+    // the line that the limit cuts is dropped rather than read short. A line
+    // whose end alone lies beyond the limit is whole.
+    std::optional<std::string> text = ReadUpTo(fd, byteLimit == SIZE_MAX ? byteLimit : byteLimit + 1);
     ::close(fd);
-    if (text.size() > byteLimit) {
-        size_t lastEnd = text.find_last_of("\r\n", byteLimit - 1);
-        text.resize(lastEnd == std::string::npos || byteLimit == 0 ? 0 : lastEnd + 1);
+    if (!text)
+        return nullptr;
+    if (text->size() > byteLimit) {
+        size_t lastEnd = text->find_last_of("\r\n", byteLimit);
+        text->resize(lastEnd == std::string::npos ? 0 : std::min(lastEnd + 1, byteLimit));
     }
-    return RefPtr<TextInputStream>(Adopt(*new TextInputStream(std::move(text))));
+    return RefPtr<TextInputStream>(Adopt(*new TextInputStream(std::move(*text))));
 }
 
 bool TextInputStream::IsEOF() const

@@ -13,10 +13,11 @@ namespace fw {
 // text comes back byte for byte (UTF-8 is not checked or changed).
 class TextInputStream : public Object {
 public:
-    // Opens a regular file; nil for anything else (a folder, a pipe, a
-    // device), which is never read and never waited for. At most `byteLimit`
-    // bytes are read: a longer file reads as if it ended with the last whole
-    // line within them.
+    // Opens a regular file, reached through links as LinkChain follows them,
+    // and reads it whole; nil for anything else (a folder, a pipe, a device),
+    // which is never read and never waited for, and nil when a read fails.
+    // At most `byteLimit` bytes are read: a longer file reads as if it ended
+    // with the last line whose text lies wholly within them.
     static RefPtr<TextInputStream> Open(const std::string& path, size_t byteLimit = SIZE_MAX);
     ~TextInputStream() override;
 

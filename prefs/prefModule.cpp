@@ -1,5 +1,6 @@
 #include "prefs/prefModule.h"
 
+#include "framework/Runtime.h"
 #include "framework/SaveFile.h"
 #include "framework/Text.h"
 #include "framework/TextField.h"
@@ -7,6 +8,7 @@
 #include "timer/Window1.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -132,11 +134,15 @@ void loadPrefs()
 
 void savePrefs()
 {
-    // Without a Preferences folder there is nowhere to keep the settings;
-    // quitting goes on regardless.
-    fw::RefPtr<fw::FolderItem> folder = fw::SpecialFolder::Preferences();
-    if (!folder)
+    // Quitting goes on whatever stops the save: the settings are then lost,
+    // and standard error says so, naming what stood in the way.
+    const std::string& command = fw::GetProgramIdentity().command;
+    std::string problem;
+    fw::RefPtr<fw::FolderItem> folder = fw::SpecialFolder::Preferences(&problem);
+    if (!folder) {
+        std::fprintf(stderr, "%s: the settings were not saved: %s\n", command.c_str(), fw::EscapedForMessage(problem).c_str());
         return;
+    }
     fw::Ref<fw::FolderItem> file = folder->Child(kFileName).ToRef();
 
     // Both lines are made before anything touches the disk, so a failure to
@@ -144,13 +150,15 @@ void savePrefs()
     std::string position = "#Window1Position " + fw::Str(Window1()->Top()) + fw::Chr(44) + fw::Str(Window1()->Left());
     std::string minutes = "#MySetMin " + fw::Str(fw::Variant(Window1()->SetMin()->Text()));
 
+    const std::string path = fw::EscapedForMessage(file->NativePath());
     if (s_fileAtStart != FileAtStart::Readable) {
         if (s_fileAtStart == FileAtStart::Unreadable)
-            std::fprintf(stderr, "tockamo: %s could not be read at start, so it is left as it is\n", fw::EscapedForMessage(file->NativePath()).c_str());
+            std::fprintf(stderr, "%s: %s could not be read at start, so it is left as it is\n", command.c_str(), path.c_str());
         s_fileAtStart = FileAtStart::UnreadableAndSaid;
         return;
     }
-    fw::SaveFile::Replace(*file, { position, minutes });
+    if (std::optional<std::string> failure = fw::SaveFile::Replace(*file, { position, minutes }))
+        std::fprintf(stderr, "%s: %s was not saved: %s\n", command.c_str(), path.c_str(), fw::EscapedForMessage(*failure).c_str());
 }
 
 }

@@ -42,12 +42,13 @@ extern DirectiveArray gDirectives;
 
 // Reads "tockamo.txt" from the Preferences folder (its first 64 KB at
 // most) into the three values, or takes 150, 150 and 30 when there is no
-// regular file that can be read.
+// regular file that can be read whole.
 void loadPrefs();
 // Rewrites "tockamo.txt" from the open main window with SaveFile: the old
-// file is replaced only once the new one is wholly on disk, and any failure
-// keeps the old file and is not reported. A file that was there at start but
-// could not be read is left as it is, and standard error says so.
+// file is replaced only once the new one is wholly on disk, and a failure
+// keeps the old file. A file that was there at start but could not be read
+// is left as it is. Either way standard error says, in one line naming the
+// file, that the settings were not saved and why.
 void savePrefs();
 // Appends the directives of `f` to gDirectives; false when there is no file
 // to read.

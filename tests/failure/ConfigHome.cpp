@@ -1,5 +1,8 @@
 #include "tests/failure/ConfigHome.h"
 
+#include "app/Startup.h"
+#include "framework/Runtime.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -55,6 +58,52 @@ std::vector<std::string> ConfigHome::FolderEntries() const
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+void ProgramTest::SetUp()
+{
+    HeadlessTest::SetUp();
+    fw::SetProgramIdentity(Identity());
+}
+
+void ProgramTest::TearDown()
+{
+    fw::SetProgramIdentity({});
+    HeadlessTest::TearDown();
+}
+
+std::vector<std::string> LinesNaming(const std::string& said, const std::string& path)
+{
+    std::istringstream lines(said);
+    std::vector<std::string> naming;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find(path) != std::string::npos)
+            naming.push_back(line);
+    }
+    return naming;
+}
+
+void ExpectSaid(const std::string& said, const std::string& path, const char* words)
+{
+    std::vector<std::string> lines = LinesNaming(said, path);
+    if (!words) {
+        EXPECT_TRUE(lines.empty()) << lines.front();
+        return;
+    }
+    ASSERT_EQ(lines.size(), 1u) << said;
+    EXPECT_TRUE(lines[0].starts_with("tockamo: ")) << lines[0];
+    EXPECT_NE(lines[0].find(words), std::string::npos) << lines[0];
+}
+
+void MakeLinkChain(const std::string& first, const std::string& folder, int count, const std::string& end)
+{
+    std::string next = end;
+    for (int link = count - 1; link >= 1; --link) {
+        std::string name = "link" + std::to_string(link);
+        std::filesystem::create_symlink(next, folder + "/" + name);
+        next = name;
+    }
+    std::filesystem::create_symlink(folder == std::filesystem::path(first).parent_path() ? next : folder + "/" + next, first);
 }
 
 std::optional<std::string> ReadFile(const std::string& path)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/HeadlessFixture.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +35,24 @@ private:
     std::string m_root;
     std::optional<std::string> m_saved;
 };
+
+// The program on the headless backend, named as its start code names it, so
+// that what it says on standard error reads as it does for the user.
+class ProgramTest : public fw::testing::HeadlessTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+// The lines of what the program said on standard error that name `path`.
+std::vector<std::string> LinesNaming(const std::string& said, const std::string& path);
+// Checks that the program said, of the file at `path`, exactly one line and
+// that it holds `words`, or nothing at all where `words` is nullptr.
+void ExpectSaid(const std::string& said, const std::string& path, const char* words);
+
+// `count` symbolic links in a row: the first at `first`, the others
+// "link<n>" in `folder`, each leading to the next and the last to `end`.
+void MakeLinkChain(const std::string& first, const std::string& folder, int count, const std::string& end);
 
 std::optional<std::string> ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& contents);

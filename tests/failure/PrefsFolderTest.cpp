@@ -1,5 +1,4 @@
 #include "tests/failure/ConfigHome.h"
-#include "tests/support/HeadlessFixture.h"
 
 #include "app/Startup.h"
 #include "prefs/prefModule.h"
@@ -13,11 +12,15 @@ namespace {
 
 // A Preferences folder in a state the user did not mean: the program starts
 // with the defaults, runs, and a save on the way out neither crashes nor
-// destroys what stands in the folder's place.
+// destroys what stands in the folder's place, and says so when it cannot
+// save.
 struct FolderCase {
     const char* name;
     void (*prepare)(ConfigHome&);
     void (*check)(const ConfigHome&);
+    // What the one line on standard error naming the folder says, where
+    // there is one.
+    const char* says;
 };
 
 const FolderCase kFolderCases[] = {
@@ -32,11 +35,13 @@ const FolderCase kFolderCases[] = {
                 EXPECT_EQ(mode & (std::filesystem::perms::group_all | std::filesystem::perms::others_all), std::filesystem::perms::none) << made;
             }
         },
+        nullptr,
     },
     {
         "RegularFileInPlaceOfTheFolder",
         [](ConfigHome& home) { WriteFile(home.Folder(), "precious\n"); },
         [](const ConfigHome& home) { EXPECT_EQ(ReadFile(home.Folder()), std::optional<std::string>("precious\n")); },
+        "the settings were not saved: $F is not a folder",
     },
     {
         "FolderBelowARegularFile",
@@ -45,6 +50,13 @@ const FolderCase kFolderCases[] = {
             home.PointAt(home.Folder() + "/tockamo");
         },
         [](const ConfigHome& home) { EXPECT_EQ(ReadFile(home.Folder()), std::optional<std::string>("precious\n")); },
+        "the settings were not saved: cannot make $F/tockamo (Not a directory)",
+    },
+    {
+        "FolderIsALinkToNowhere",
+        [](ConfigHome& home) { std::filesystem::create_symlink(home.Root() + "/gone", home.Folder()); },
+        [](const ConfigHome& home) { EXPECT_EQ(std::filesystem::read_symlink(home.Folder()), home.Root() + "/gone"); },
+        "the settings were not saved: $F (No such file or directory)",
     },
     {
         "SettingsFileIsAFolder",
@@ -57,6 +69,7 @@ const FolderCase kFolderCases[] = {
             EXPECT_EQ(ReadFile(home.PrefsPath() + "/inside"), std::optional<std::string>("kept\n"));
             EXPECT_EQ(home.FolderEntries(), std::vector<std::string> { "tockamo.txt" });
         },
+        "$F/tockamo.txt could not be read at start, so it is left as it is",
     },
 };
 
@@ -65,7 +78,7 @@ void PrintTo(const FolderCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class PrefsFolder : public fw::testing::HeadlessTest, public ::testing::WithParamInterface<FolderCase> { };
+class PrefsFolder : public ProgramTest, public ::testing::WithParamInterface<FolderCase> { };
 
 TEST_P(PrefsFolder, StartsWithTheDefaultsAndSavesWithoutHarm)
 {
@@ -82,9 +95,18 @@ TEST_P(PrefsFolder, StartsWithTheDefaultsAndSavesWithoutHarm)
         fw::RefPtr<class Window1> window = Window1();
         closed = ui.CloseWindow(*window);
     });
+    ::testing::internal::CaptureStderr();
     int32_t status = main();
+    std::string said = ::testing::internal::GetCapturedStderr();
 
     EXPECT_EQ(status, 0);
+    if (c.says) {
+        std::string says = c.says;
+        says.replace(says.find("$F"), 2, home.Folder());
+        EXPECT_EQ(said, "tockamo: " + says + "\n");
+    } else {
+        EXPECT_EQ(said, "");
+    }
     EXPECT_TRUE(closed);
     EXPECT_EQ(top, 150);
     EXPECT_EQ(left, 150);

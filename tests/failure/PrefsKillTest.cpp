@@ -1,5 +1,5 @@
 #include "tests/failure/ConfigHome.h"
-#include "tests/failure/FileFaults.h"
+#include "tests/support/FileFaults.h"
 #include "tests/support/HeadlessFixture.h"
 
 #include "app/Startup.h"
