@@ -51,14 +51,12 @@ RefPtr<TextInputStream> TextInputStream::Open(const std::string& path, size_t by
     // Links are followed as the save follows them, so a file is read only
     // where it could also be saved; the open itself then follows none, so
     // that a link put in the chain's place meanwhile is not followed either.
-    LinkChain chain(path);
-    if (chain.End().empty())
-        return nullptr;
     // Only a regular file is text. The open never waits (a pipe would keep
     // a reader waiting for ever), and nothing is read before the file is
     // known to be a regular one: a folder, a pipe or a device is closed
     // unread.
-    int fd = ::open(chain.End().c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    LinkChain chain(path);
+    int fd = chain.End().empty() ? -1 : ::open(chain.End().c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     struct stat info;
