@@ -311,9 +311,11 @@ const char* const kSaved = "#Window1Position 33,44\n#MySetMin 17\n";
 // The real program, started as launchers start it. A logout or shutdown
 // (SIGTERM), the closing of the terminal that started it (SIGHUP), Ctrl+C
 // (SIGINT) and its X server going away all save the settings before it ends,
-// whatever becomes of what it writes to stderr; a signal it was started
-// ignoring stays ignored. Where there is no display to open, it says so in
-// one line and ends with status 1 before it reads or writes its settings.
+// whether the launcher blocked those signals or not, and whatever becomes of
+// what it writes to stderr; a SIGHUP or SIGINT it was started ignoring stays
+// ignored, a SIGTERM never does. Where there is no display to open, it says
+// so in one line and ends with status 1 before it reads or writes its
+// settings.
 TEST_P(SignalsAndDisplays, TheRealProgram)
 {
     const ProgramCase& c = GetParam();
@@ -372,8 +374,10 @@ TEST_P(SignalsAndDisplays, TheRealProgram)
 
     if (c.then != Then::NoDisplay) {
         if (!WaitUntilRunning(child, watch)) {
+            bool catchesSigterm = StatusHas(child, "SigCgt", SIGTERM);
             std::optional<int> ended = WaitForExit(child, std::chrono::seconds(0));
-            FAIL() << "the program did not get going" << (ended ? ", status " + std::to_string(*ended) : "") << "; it said:\n"
+            const char* why = ended ? "" : catchesSigterm ? " (it did not read its settings)" : " (it does not catch SIGTERM)";
+            FAIL() << "the program did not get going" << why << (ended ? ", status " + std::to_string(*ended) : "") << "; it said:\n"
                    << ReadFile(saidPath).value_or("");
         }
     }
@@ -428,6 +432,7 @@ TEST_P(SignalsAndDisplays, TheRealProgram)
 
 void IgnoreSighup() { ::signal(SIGHUP, SIG_IGN); }
 void IgnoreSigint() { ::signal(SIGINT, SIG_IGN); }
+void IgnoreSigterm() { ::signal(SIGTERM, SIG_IGN); }
 void BlockQuitSignals()
 {
     sigset_t quit;
@@ -444,6 +449,11 @@ const ProgramCase kProgramCases[] = {
     { "Sigint", nullptr, nullptr, nullptr, Then::Signal, SIGINT, 0, nullptr },
     { "SigintIgnoredInTheBackgroundOfAScript", nullptr, nullptr, &IgnoreSigint, Then::IgnoredSignalThenSigterm, SIGINT, 0, nullptr },
     { "SignalsBlockedByTheLauncher", nullptr, nullptr, &BlockQuitSignals, Then::Signal, SIGTERM, 0, nullptr },
+    { "SighupBlockedByTheLauncher", nullptr, nullptr, &BlockQuitSignals, Then::Signal, SIGHUP, 0, nullptr },
+    { "SigintBlockedByTheLauncher", nullptr, nullptr, &BlockQuitSignals, Then::Signal, SIGINT, 0, nullptr },
+    // A shell's `trap '' TERM` hands the program its ignored SIGTERM by
+    // accident; a logout must still save.
+    { "SigtermIgnoredByTheLauncher", nullptr, nullptr, &IgnoreSigterm, Then::Signal, SIGTERM, 0, nullptr },
     { "XServerGoesAway", "$X", nullptr, nullptr, Then::XServerEnds, 0, 1, nullptr },
     { "XServerGoesAwayWithStderrABrokenPipe", "$X", nullptr, nullptr, Then::XServerEnds, 0, 1, nullptr, Errors::ToABrokenPipe },
     { "DisplayNotSet", nullptr, nullptr, nullptr, Then::NoDisplay, 0, 1, nullptr },
@@ -451,6 +461,9 @@ const ProgramCase kProgramCases[] = {
     { "NothingAtTheDisplay", ":65000", nullptr, nullptr, Then::NoDisplay, 0, 1, ":65000" },
     { "AScreenTheServerDoesNotHave", "$X.5", nullptr, nullptr, Then::NoDisplay, 0, 1, "$X.5" },
     { "ANewlineAndAnEscapeSequence", ":0\n\033[2J", nullptr, nullptr, Then::NoDisplay, 0, 1, ":0\\n\\x1b[2J" },
+    { "NoDisplayNameAtAll", "garbage", nullptr, nullptr, Then::NoDisplay, 0, 1, "\"garbage\", not a display name" },
+    { "ADisplayNumberThatIsNoNumber", ":abc", nullptr, nullptr, Then::NoDisplay, 0, 1, "\":abc\", not a display name" },
+    { "AHostWithoutADisplayNumber", "host:", nullptr, nullptr, Then::NoDisplay, 0, 1, "\"host:\", not a display name" },
 };
 
 INSTANTIATE_TEST_SUITE_P(Launch, SignalsAndDisplays, ::testing::ValuesIn(kProgramCases),
