@@ -192,7 +192,7 @@ constexpr int kSmoothing = 40;
 
 void ExpectShows(const QColor& drawn, fw::Color wanted, const char* what)
 {
-    QColor colour(wanted.Red(), wanted.Green(), wanted.Blue());
+    QColor colour = fw::qt::ToQColor(wanted);
     EXPECT_LE(Distance(drawn, colour), kSmoothing) << what << " drawn " << Name(drawn) << ", laid out " << Name(colour);
 }
 

@@ -263,15 +263,6 @@ ControlDesign MakeTimer(const std::string& name, int32_t period)
 
 namespace fw::qt::testing {
 
-namespace {
-
-Color ToColor(const QColor& colour)
-{
-    return Color { colour.rgb() & 0xFFFFFFu };
-}
-
-}
-
 double Ink::Contrast() const
 {
     return ContrastRatio(ToColor(ground), ToColor(text));
