@@ -125,9 +125,9 @@ sigset_t s_unblocked;
 // warning of the toolkit's, its line about a lost X display among them, would
 // end the program before its settings are saved. Caught, the signal only
 // makes that write fail. It is caught rather than ignored because an ignored
-// signal stays ignored across exec, in every program started from here (the
-// desktop's URL handler, and whatever that starts), while a handler goes back
-// to the default there.
+// signal stays ignored across exec, while a handler goes back to the default
+// there: the desktop's URL handler, and whatever that starts, must not depend
+// on the toolkit's process starter setting SIGPIPE back for them.
 void OnBrokenPipe(int) { }
 
 void OnTerminationSignal(int)

@@ -38,6 +38,7 @@ rows=(
     "terminal-closed | #Window1Position 200,300\n#MySetMin 5   | launch; main_at 200,300; signal HUP                             | #Window1Position 200,300\n#MySetMin 5"
     "no-display      | #Window1Position 200,300\n#MySetMin 5   | launch_without_display                                          | (as before)"
     "above-a-panel   | #Window1Position 5000,6000\n#MySetMin 5 | panel_below 40; launch; main_in_free_area; open_about; about_centred_in_free_area; quit_from about | #Window1Position @shown\n#MySetMin 5"
+    "web-site        | #Window1Position 200,300\n#MySetMin 5   | handler_on_path; launch; open_about; visit_web_site; quit_from about | #Window1Position 200,300\n#MySetMin 5"
 )
 
 declare -A titles=([main]="Tockamo" [alert]="Time's Up" [about]="About...")
@@ -136,6 +137,29 @@ about_centred_in_free_area() {
     local across=$((2 * left + width - 2 * free_left - free_width)) down=$((2 * top + height - 2 * free_top - free_height))
     ((across >= -2 && across <= 2 && down >= -2 && down <= 2)) ||
         fail "the About window (${width}x$height) is at left $left, top $top, not in the middle of the free area (${free_width}x$free_height at $free_left,$free_top)"
+}
+
+# The desktop's URL handler, xdg-open, as a stand-in first on PATH that
+# writes down which signals it was started ignoring and which address it got.
+handler_on_path() {
+    mkdir -p "$row_dir/bin"
+    printf '#!/bin/sh\ngrep "^SigIgn:" /proc/$$/status >"%s.part"\necho "$1" >>"%s.part"\nmv "%s.part" "%s"\n' \
+        "$row_dir/handler.txt" "$row_dir/handler.txt" "$row_dir/handler.txt" "$row_dir/handler.txt" >"$row_dir/bin/xdg-open"
+    chmod +x "$row_dir/bin/xdg-open"
+    export PATH="$row_dir/bin:$PATH"
+}
+
+# Visit Web Site, in the About window, hands the web site to the URL handler,
+# which starts with SIGPIPE as every program does: not ignored, whatever the
+# program does with it for itself.
+visit_web_site() {
+    find_window about || fail "no About window"
+    xdotool mousemove --window "$window" 132 227 click 1
+    wait_until 10 test -s "$row_dir/handler.txt" || fail "Visit Web Site started no URL handler"
+    local ignored address
+    { read -r _ ignored && read -r address; } <"$row_dir/handler.txt"
+    [[ $address == https://* ]] || fail "the URL handler was given $address"
+    ((((0x$ignored >> 12) & 1) == 0)) || fail "the URL handler was started with SIGPIPE ignored (SigIgn $ignored)"
 }
 
 # Records what the null sink plays, from before anything plays.
