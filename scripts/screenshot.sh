@@ -25,15 +25,6 @@ session_begin
 start_display 640x480
 start_window_manager
 
-# Where the Start button's centre lies in the main window's content, under
-# its menu bar, as the window's layout draws it.
-start_x=60
-start_y=100
-content_height=130
-# And the upper half of the arrows beside the "Set" field.
-up_x=69
-up_y=60
-
 # Prints "left top width height" of a window with the frame the window
 # manager gave it.
 frame_rect() {
@@ -58,8 +49,7 @@ session_pids+=($!)
 wait_until 20 found "Tockamo" || { echo "screenshot: the main window did not appear" >&2; exit 1; }
 main=$window
 
-read -r _ _ _ height < <(window_rect "$main")
-xdotool mousemove --window "$main" "$start_x" "$((height - content_height + start_y))" click 1
+click_in_main "$main" start || { echo "screenshot: cannot press Start" >&2; exit 1; }
 wait_until 10 found "Time's Up" || { echo "screenshot: no Time's Up window after Start" >&2; exit 1; }
 alert=$window
 
@@ -75,7 +65,7 @@ below() {
 }
 wait_until 5 below || { echo "screenshot: the Time's Up window did not move under the main window" >&2; exit 1; }
 # Set shows 5 minutes rather than the 0 that brought the alarm at once.
-xdotool mousemove --window "$main" "$up_x" "$((height - content_height + up_y))" click --repeat 5 --delay 100 1
+click_in_main "$main" up_arrow 5 || { echo "screenshot: cannot press the up arrow" >&2; exit 1; }
 wait_until 5 is_active_window "$main" || { echo "screenshot: the main window did not take the clicks" >&2; exit 1; }
 # The pointer stays off the windows, where it would cast a hover look.
 xdotool mousemove 0 0

@@ -120,6 +120,16 @@ struct sigaction s_previousHup {};
 // The handled signals that the launcher had blocked.
 sigset_t s_unblocked;
 
+// Writing to a pipe whose reader has gone (`tockamo 2>&1 | head -1`) raises
+// SIGPIPE, whose default ends the process in the middle of the write: a
+// warning of the toolkit's, its line about a lost X display among them, would
+// end the program before its settings are saved. Caught, the signal only
+// makes that write fail. It is caught rather than ignored because an ignored
+// signal stays ignored across exec, while a handler goes back to the default
+// there: the desktop's URL handler, and whatever that starts, must not depend
+// on the toolkit's process starter setting SIGPIPE back for them.
+void OnBrokenPipe(int) { }
+
 void OnTerminationSignal(int)
 {
     int saved = errno;
@@ -166,6 +176,13 @@ void DeliverUserAction(const std::function<void()>& action)
 
 QtBackend::QtBackend()
 {
+    // Before anything here can write to stderr. It stays for the rest of the
+    // process: the toolkit may still write as it goes down.
+    struct sigaction brokenPipe {};
+    brokenPipe.sa_handler = &OnBrokenPipe;
+    sigemptyset(&brokenPipe.sa_mask);
+    brokenPipe.sa_flags = SA_RESTART;
+    sigaction(SIGPIPE, &brokenPipe, nullptr);
     const ProgramIdentity& identity = GetProgramIdentity();
     if (!QApplication::instance()) {
         // With MIT-SHM, Qt's X11 backing store makes a round trip to the

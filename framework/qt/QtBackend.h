@@ -66,7 +66,10 @@ private:
     void InstallSignalHandlers();
     void RestoreSignalHandlers();
     void OnSignal();
-    // The exit hook, for the backend whose loop is running.
+    // The exit hook. A process that ends from inside the running loop (Qt's
+    // X11 platform ends it so when the display goes away) first runs the
+    // quit action, unless the program is already quitting; an exit at any
+    // other moment does nothing here.
     static void OnExitDuringRun();
     void LoseDisplay();
 

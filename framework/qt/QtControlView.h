@@ -3,6 +3,7 @@
 #include "framework/Color.h"
 #include "framework/TextControl.h"
 
+#include <QColor>
 #include <QFont>
 #include <QString>
 
@@ -21,6 +22,17 @@ namespace fw::qt {
 inline QString ToQString(const std::string& text)
 {
     return QString::fromStdString(text);
+}
+
+// The one conversion each way between the framework's colours and Qt's.
+inline QColor ToQColor(Color colour)
+{
+    return QColor(colour.Red(), colour.Green(), colour.Blue());
+}
+
+inline Color ToColor(const QColor& colour)
+{
+    return Color { colour.rgb() & 0xFFFFFFu };
 }
 
 // The Qt side of one framework control. It re-reads the control's state on

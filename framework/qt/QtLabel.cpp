@@ -36,7 +36,7 @@ void QtLabel::Sync()
 
     // Disabled labels keep the style's greyed-out text.
     QPalette colours = palette();
-    QColor text(label->TextColor().Red(), label->TextColor().Green(), label->TextColor().Blue());
+    QColor text = ToQColor(label->TextColor());
     colours.setColor(QPalette::Active, QPalette::WindowText, text);
     colours.setColor(QPalette::Inactive, QPalette::WindowText, text);
     setPalette(colours);

@@ -51,10 +51,8 @@ void QtTextField::Sync()
         setAlignment(horizontal | Qt::AlignVCenter);
 
     QPalette colours = palette();
-    Color textColor = field->TextColor();
-    Color backColor = field->BackColor();
-    colours.setColor(QPalette::Text, QColor(textColor.Red(), textColor.Green(), textColor.Blue()));
-    colours.setColor(QPalette::Base, QColor(backColor.Red(), backColor.Green(), backColor.Blue()));
+    colours.setColor(QPalette::Text, ToQColor(field->TextColor()));
+    colours.setColor(QPalette::Base, ToQColor(field->BackColor()));
     // The explicit roles count too: a palette set by hand no longer follows
     // its parent's.
     if (colours != palette() || colours.resolveMask() != palette().resolveMask())

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -58,9 +57,6 @@ ScreenGeometry Screens()
     return ScreenGeometry(std::move(areas));
 }
 
-// The least contrast at which a text can be read at all.
-constexpr double kReadableContrast = 3.0;
-
 // The light colours that the layouts' own text colours were chosen against:
 // Qt's own look, which every Qt program shows on a desktop without a colour
 // scheme. Every role of it is set explicitly, so it outweighs the palettes
@@ -78,11 +74,6 @@ const QPalette& DesignedPalette()
         return everyRole;
     }();
     return designed;
-}
-
-Color ToColor(const QColor& colour)
-{
-    return Color { colour.rgb() & 0xFFFFFFu };
 }
 
 bool IsReturnKey(const QKeyEvent& event)
@@ -124,9 +115,8 @@ void QtWindow::Sync()
     SyncFlags(*window);
 
     if (window->HasBackColor()) {
-        Color back = window->BackColor();
         QPalette colours = m_content->palette();
-        colours.setColor(QPalette::Window, QColor(back.Red(), back.Green(), back.Blue()));
+        colours.setColor(QPalette::Window, ToQColor(window->BackColor()));
         m_content->setPalette(colours);
     } else {
         m_content->setPalette(QPalette());
@@ -226,21 +216,20 @@ void QtWindow::SyncAppearance()
     // drew them, whatever the desktop's colours.
     bool designed = false;
     if (!window->HasBackColor()) {
-        // The worst case counts: a scheme may dim the background of a window
-        // that is not the active one.
-        double onDesktop = std::numeric_limits<double>::infinity();
-        double onDesigned = onDesktop;
-        for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive }) {
-            Color desktopGround = ToColor(QApplication::palette(m_content).color(group, QPalette::Window));
-            Color designedGround = ToColor(DesignedPalette().color(group, QPalette::Window));
-            for (auto& [control, view] : m_views) {
-                if (std::optional<Color> text = view->TextOnWindowColour()) {
-                    onDesktop = std::min(onDesktop, ContrastRatio(*text, desktopGround));
-                    onDesigned = std::min(onDesigned, ContrastRatio(*text, designedGround));
-                }
-            }
+        std::vector<Color> texts;
+        for (auto& [control, view] : m_views) {
+            if (std::optional<Color> text = view->TextOnWindowColour())
+                texts.push_back(*text);
         }
-        designed = onDesktop < kReadableContrast && onDesigned > onDesktop;
+        // A scheme may dim the background of a window that is not the active
+        // one, so both count.
+        std::vector<Color> desktopGrounds;
+        std::vector<Color> designedGrounds;
+        for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive }) {
+            desktopGrounds.push_back(ToColor(QApplication::palette(m_content).color(group, QPalette::Window)));
+            designedGrounds.push_back(ToColor(DesignedPalette().color(group, QPalette::Window)));
+        }
+        designed = WantsDesignedLook(texts, desktopGrounds, designedGrounds);
     }
     if (designed == m_designedLook)
         return;

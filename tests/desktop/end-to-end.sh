@@ -13,7 +13,7 @@ shift
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/session.sh"
 
-for tool in Xvfb openbox pulseaudio pactl parec xdotool xwininfo xprop; do
+for tool in Xvfb openbox pulseaudio pactl parec xdotool xwininfo xprop xev; do
     command -v "$tool" >/dev/null || { echo "end-to-end: $tool is missing; run scripts/setup-debian.sh" >&2; exit 1; }
 done
 [[ -x $program ]] || { echo "end-to-end: $program is not built" >&2; exit 1; }
@@ -37,6 +37,8 @@ rows=(
     "quit-from-about | #Window1Position 200,300\n#MySetMin 5   | launch; open_about; quit_from about                             | #Window1Position 200,300\n#MySetMin 5"
     "terminal-closed | #Window1Position 200,300\n#MySetMin 5   | launch; main_at 200,300; signal HUP                             | #Window1Position 200,300\n#MySetMin 5"
     "no-display      | #Window1Position 200,300\n#MySetMin 5   | launch_without_display                                          | (as before)"
+    "above-a-panel   | #Window1Position 5000,6000\n#MySetMin 5 | panel_below 40; launch; main_in_free_area; open_about; about_centred_in_free_area; quit_from about | #Window1Position @shown\n#MySetMin 5"
+    "web-site        | #Window1Position 200,300\n#MySetMin 5   | handler_on_path; launch; open_about; visit_web_site; quit_from about | #Window1Position 200,300\n#MySetMin 5"
 )
 
 declare -A titles=([main]="Tockamo" [alert]="Time's Up" [about]="About...")
@@ -85,6 +87,79 @@ main_on_screen() {
     wait_until 5 main_wholly_on_screen ||
         fail "the main window (${width}x$height) is at left $left, top $top, not wholly on the ${screen_width}x$screen_height screen"
     shown="$top,$left"
+}
+
+# A panel along the bottom of the screen, as high as given: a plain window
+# that reserves its strip with _NET_WM_STRUT_PARTIAL as desktop panels do,
+# which the window manager takes out of the screen's free area.
+panel_below() {
+    local strip=$1
+    xev -geometry "${screen_width}x$strip+0+$((screen_height - strip))" -name tockamo-test-panel >/dev/null 2>&1 &
+    panel_pid=$!
+    wait_until 10 window_shown tockamo-test-panel || fail "the panel did not appear"
+    xprop -id "$shown_window" -f _NET_WM_STRUT_PARTIAL 32c \
+        -set _NET_WM_STRUT_PARTIAL "0, 0, 0, $strip, 0, 0, 0, 0, 0, 0, 0, $((screen_width - 1))"
+    wait_until 5 free_area_is 0 0 "$screen_width" "$((screen_height - strip))" ||
+        fail "the window manager left the panel's strip in the free area: $(xprop -root _NET_WORKAREA)"
+}
+
+# Sets free_left, free_top, free_width and free_height from the free area
+# the window manager announces.
+read_free_area() {
+    read -r free_left free_top free_width free_height _ < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g')
+}
+
+free_area_is() {
+    read_free_area
+    [[ "$free_left $free_top $free_width $free_height" == "$*" ]]
+}
+
+main_wholly_in_free_area() {
+    read_rect "$main"
+    ((left >= free_left && top >= free_top && left + width <= free_left + free_width && top + height <= free_top + free_height))
+}
+
+# Back from a monitor that has gone, the main window stands wholly in the free
+# area, clear of the panel.
+main_in_free_area() {
+    read_free_area
+    wait_until 5 main_wholly_in_free_area ||
+        fail "the main window (${width}x$height) is at left $left, top $top, not wholly in the free area (${free_width}x$free_height at $free_left,$free_top)"
+    shown="$top,$left"
+}
+
+# The About window, which the program never places, opens in the middle of
+# the free area (to a pixel: halves are rounded).
+about_centred_in_free_area() {
+    find_window about || fail "no About window"
+    read_rect "$window"
+    read_free_area
+    local across=$((2 * left + width - 2 * free_left - free_width)) down=$((2 * top + height - 2 * free_top - free_height))
+    ((across >= -2 && across <= 2 && down >= -2 && down <= 2)) ||
+        fail "the About window (${width}x$height) is at left $left, top $top, not in the middle of the free area (${free_width}x$free_height at $free_left,$free_top)"
+}
+
+# The desktop's URL handler, xdg-open, as a stand-in first on PATH that
+# writes down which signals it was started ignoring and which address it got.
+handler_on_path() {
+    mkdir -p "$row_dir/bin"
+    printf '#!/bin/sh\ngrep "^SigIgn:" /proc/$$/status >"%s.part"\necho "$1" >>"%s.part"\nmv "%s.part" "%s"\n' \
+        "$row_dir/handler.txt" "$row_dir/handler.txt" "$row_dir/handler.txt" "$row_dir/handler.txt" >"$row_dir/bin/xdg-open"
+    chmod +x "$row_dir/bin/xdg-open"
+    export PATH="$row_dir/bin:$PATH"
+}
+
+# Visit Web Site, in the About window, hands the web site to the URL handler,
+# which starts with SIGPIPE as every program does: not ignored, whatever the
+# program does with it for itself.
+visit_web_site() {
+    find_window about || fail "no About window"
+    xdotool mousemove --window "$window" 132 227 click 1
+    wait_until 10 test -s "$row_dir/handler.txt" || fail "Visit Web Site started no URL handler"
+    local ignored address
+    { read -r _ ignored && read -r address; } <"$row_dir/handler.txt"
+    [[ $address == https://* ]] || fail "the URL handler was given $address"
+    ((((0x$ignored >> 12) & 1) == 0)) || fail "the URL handler was started with SIGPIPE ignored (SigIgn $ignored)"
 }
 
 # Records what the null sink plays, from before anything plays.
@@ -195,7 +270,8 @@ run_row() {
 
     app_pid=
     recorder_pid=
-    trap '[[ -n $app_pid ]] && stop_process "$app_pid"; [[ -n $recorder_pid ]] && stop_process "$recorder_pid"' EXIT
+    panel_pid=
+    trap '[[ -n $app_pid ]] && stop_process "$app_pid"; [[ -n $recorder_pid ]] && stop_process "$recorder_pid"; [[ -n $panel_pid ]] && stop_process "$panel_pid"' EXIT
 
     IFS=';' read -ra step_list <<<"$steps"
     for step in "${step_list[@]}"; do

@@ -160,14 +160,15 @@ main_content_height=130
 declare -gA main_points=([start]="60 100" [up_arrow]="69 61")
 
 # Clicks a point of the main window's content (one of main_points), below
-# the menu bar whatever height the desktop's font gives it.
+# the menu bar whatever height the desktop's font gives it; as many times as
+# the third argument says (once without it), a tenth of a second apart.
 click_in_main() {
-    local window=$1 x y height
+    local window=$1 times=${3:-1} x y height
     read -r x y <<<"${main_points[$2]}"
     read -r _ _ _ height < <(window_rect "$window") || { echo "cannot read where window $window is" >&2; return 1; }
     local menu_height=$((height - main_content_height))
     ((menu_height >= 0)) || { echo "the main window is $height high, less than its content" >&2; return 1; }
-    xdotool mousemove --window "$window" "$x" "$((menu_height + y))" click 1
+    xdotool mousemove --window "$window" "$x" "$((menu_height + y))" click --repeat "$times" --delay 100 1
 }
 
 is_active_window() {

@@ -18,6 +18,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -96,16 +97,17 @@ bool StatusHas(pid_t pid, const std::string& field, int signalNumber)
     return false;
 }
 
-// Starts the built program with its standard output and error going to
-// `output` and the environment as `prepare` leaves it in the child.
-pid_t StartProgram(int output, const std::function<void()>& prepare)
+// Starts the built program with its standard output going to `output`, its
+// standard error to `errors` and the environment as `prepare` leaves it in
+// the child.
+pid_t StartProgram(int output, int errors, const std::function<void()>& prepare)
 {
     std::fflush(nullptr);
     pid_t child = ::fork();
     if (child == 0) {
         prepare();
         ::dup2(output, STDOUT_FILENO);
-        ::dup2(output, STDERR_FILENO);
+        ::dup2(errors, STDERR_FILENO);
         ::execl(TOCKAMO_PROGRAM_PATH, TOCKAMO_PROGRAM_PATH, static_cast<char*>(nullptr));
         ::_exit(127);
     }
@@ -129,13 +131,26 @@ std::optional<int> WaitForExit(pid_t child, std::chrono::seconds limit)
     return status;
 }
 
-// True once the program has read its settings (and so has made its main
-// window in the same handler) and its SIGTERM handler is in place; false if
-// it ends or the deadline passes first.
-bool WaitUntilRunning(pid_t child, const std::string& folder)
+// A watch for the files read in `folder`, or -1. It is made before the
+// program starts: a program that read its settings at once would otherwise
+// do so unseen, and the test would wait out its deadline.
+int WatchReads(const std::string& folder)
 {
     int watch = ::inotify_init1(IN_CLOEXEC);
-    if (watch < 0 || ::inotify_add_watch(watch, folder.c_str(), IN_CLOSE_NOWRITE) < 0)
+    if (watch >= 0 && ::inotify_add_watch(watch, folder.c_str(), IN_CLOSE_NOWRITE) < 0) {
+        ::close(watch);
+        return -1;
+    }
+    return watch;
+}
+
+// True once the program has read its settings (and so has made its main
+// window in the same handler) and its SIGTERM handler is in place; false if
+// it ends or the deadline passes first. Closes `watch`, WatchReads' of the
+// settings folder.
+bool WaitUntilRunning(pid_t child, int watch)
+{
+    if (watch < 0)
         return false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     bool read = false;
@@ -250,6 +265,15 @@ enum class Then {
     NoDisplay,
 };
 
+// Where the program's standard error goes.
+enum class Errors {
+    // Into the file the test reads, with its standard output.
+    ToFile,
+    // Into a pipe whose reader has gone, as in `tockamo 2>&1 | head -1`
+    // once head has its line; the test reads only the standard output.
+    ToABrokenPipe,
+};
+
 struct ProgramCase {
     const char* name;
     // Qt's platform: offscreen (nullptr) or X11, on DISPLAY as given; "$X"
@@ -264,6 +288,7 @@ struct ProgramCase {
     // NoDisplay: the DISPLAY value as the message shows it ("$X" as above),
     // or nullptr when DISPLAY is not set.
     const char* shown;
+    Errors errors = Errors::ToFile;
 };
 
 std::string WithServer(std::string text, const std::string& server)
@@ -285,10 +310,12 @@ const char* const kSaved = "#Window1Position 33,44\n#MySetMin 17\n";
 
 // The real program, started as launchers start it. A logout or shutdown
 // (SIGTERM), the closing of the terminal that started it (SIGHUP), Ctrl+C
-// (SIGINT) and its X server going away all save the settings before it ends;
-// a signal it was started ignoring stays ignored. Where there is no display
-// to open, it says so in one line and ends with status 1 before it reads or
-// writes its settings.
+// (SIGINT) and its X server going away all save the settings before it ends,
+// whether the launcher blocked those signals or not, and whatever becomes of
+// what it writes to stderr; a SIGHUP or SIGINT it was started ignoring stays
+// ignored, a SIGTERM never does. Where there is no display to open, it says
+// so in one line and ends with status 1 before it reads or writes its
+// settings.
 TEST_P(SignalsAndDisplays, TheRealProgram)
 {
     const ProgramCase& c = GetParam();
@@ -307,7 +334,18 @@ TEST_P(SignalsAndDisplays, TheRealProgram)
     std::string saidPath = home.Root() + "/said.txt";
     int said = ::open(saidPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     ASSERT_GE(said, 0);
-    pid_t child = StartProgram(said, [&] {
+    int errors = said;
+    if (c.errors == Errors::ToABrokenPipe) {
+        int pipe[2];
+        ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
+        ::close(pipe[0]);
+        errors = pipe[1];
+    }
+    // As a desktop session has it; without one Qt warns on stderr at start.
+    std::string runtime = home.Root() + "/runtime";
+    ASSERT_EQ(::mkdir(runtime.c_str(), 0700), 0);
+    int watch = c.then == Then::NoDisplay ? -1 : WatchReads(home.Folder());
+    pid_t child = StartProgram(said, errors, [&] {
         ::unsetenv("QT_QPA_PLATFORM");
         ::unsetenv("WAYLAND_DISPLAY");
         ::unsetenv("DISPLAY");
@@ -318,6 +356,7 @@ TEST_P(SignalsAndDisplays, TheRealProgram)
         if (c.waylandDisplay)
             ::setenv("WAYLAND_DISPLAY", c.waylandDisplay, 1);
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         // As started from a terminal, also when the tests run under nohup
         // or in the background; then as the launcher of the case has it.
         ::signal(SIGHUP, SIG_DFL);
@@ -329,12 +368,16 @@ TEST_P(SignalsAndDisplays, TheRealProgram)
             c.launcher();
     });
     ::close(said);
+    if (errors != said)
+        ::close(errors);
     ASSERT_GE(child, 0);
 
     if (c.then != Then::NoDisplay) {
-        if (!WaitUntilRunning(child, home.Folder())) {
+        if (!WaitUntilRunning(child, watch)) {
+            bool catchesSigterm = StatusHas(child, "SigCgt", SIGTERM);
             std::optional<int> ended = WaitForExit(child, std::chrono::seconds(0));
-            FAIL() << "the program did not get going" << (ended ? ", status " + std::to_string(*ended) : "") << "; it said:\n"
+            const char* why = ended ? "" : catchesSigterm ? " (it did not read its settings)" : " (it does not catch SIGTERM)";
+            FAIL() << "the program did not get going" << why << (ended ? ", status " + std::to_string(*ended) : "") << "; it said:\n"
                    << ReadFile(saidPath).value_or("");
         }
     }
@@ -389,6 +432,7 @@ TEST_P(SignalsAndDisplays, TheRealProgram)
 
 void IgnoreSighup() { ::signal(SIGHUP, SIG_IGN); }
 void IgnoreSigint() { ::signal(SIGINT, SIG_IGN); }
+void IgnoreSigterm() { ::signal(SIGTERM, SIG_IGN); }
 void BlockQuitSignals()
 {
     sigset_t quit;
@@ -405,12 +449,21 @@ const ProgramCase kProgramCases[] = {
     { "Sigint", nullptr, nullptr, nullptr, Then::Signal, SIGINT, 0, nullptr },
     { "SigintIgnoredInTheBackgroundOfAScript", nullptr, nullptr, &IgnoreSigint, Then::IgnoredSignalThenSigterm, SIGINT, 0, nullptr },
     { "SignalsBlockedByTheLauncher", nullptr, nullptr, &BlockQuitSignals, Then::Signal, SIGTERM, 0, nullptr },
+    { "SighupBlockedByTheLauncher", nullptr, nullptr, &BlockQuitSignals, Then::Signal, SIGHUP, 0, nullptr },
+    { "SigintBlockedByTheLauncher", nullptr, nullptr, &BlockQuitSignals, Then::Signal, SIGINT, 0, nullptr },
+    // A shell's `trap '' TERM` hands the program its ignored SIGTERM by
+    // accident; a logout must still save.
+    { "SigtermIgnoredByTheLauncher", nullptr, nullptr, &IgnoreSigterm, Then::Signal, SIGTERM, 0, nullptr },
     { "XServerGoesAway", "$X", nullptr, nullptr, Then::XServerEnds, 0, 1, nullptr },
+    { "XServerGoesAwayWithStderrABrokenPipe", "$X", nullptr, nullptr, Then::XServerEnds, 0, 1, nullptr, Errors::ToABrokenPipe },
     { "DisplayNotSet", nullptr, nullptr, nullptr, Then::NoDisplay, 0, 1, nullptr },
     { "WaylandWithoutXWayland", nullptr, "wayland-0", nullptr, Then::NoDisplay, 0, 1, nullptr },
     { "NothingAtTheDisplay", ":65000", nullptr, nullptr, Then::NoDisplay, 0, 1, ":65000" },
     { "AScreenTheServerDoesNotHave", "$X.5", nullptr, nullptr, Then::NoDisplay, 0, 1, "$X.5" },
     { "ANewlineAndAnEscapeSequence", ":0\n\033[2J", nullptr, nullptr, Then::NoDisplay, 0, 1, ":0\\n\\x1b[2J" },
+    { "NoDisplayNameAtAll", "garbage", nullptr, nullptr, Then::NoDisplay, 0, 1, "\"garbage\", not a display name" },
+    { "ADisplayNumberThatIsNoNumber", ":abc", nullptr, nullptr, Then::NoDisplay, 0, 1, "\":abc\", not a display name" },
+    { "AHostWithoutADisplayNumber", "host:", nullptr, nullptr, Then::NoDisplay, 0, 1, "\"host:\", not a display name" },
 };
 
 INSTANTIATE_TEST_SUITE_P(Launch, SignalsAndDisplays, ::testing::ValuesIn(kProgramCases),

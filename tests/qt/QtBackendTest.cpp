@@ -9,6 +9,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace fw::qt::testing {
 
@@ -76,6 +79,74 @@ TEST_F(QtBackendTest, TerminationSignalClosesTheWindowsThenQuits)
         EXPECT_EQ(TestWindow::Log().front(), "Close");
         EXPECT_EQ(EventLoop::Main().ExitStatus(), 0);
     }
+}
+
+// What the test windows' handlers and the tests' tasks logged, written to
+// stderr as the process ends, after the backend's exit hook has run.
+void ReportLogAtExit()
+{
+    std::string ran;
+    for (const std::string& entry : TestWindow::Log())
+        ran += (ran.empty() ? "" : ", ") + entry;
+    std::fprintf(stderr, "ran by the end: %s.\n", ran.empty() ? "nothing" : ran.c_str());
+}
+
+// Qt's X11 platform ends the process with exit(1) from inside the loop when
+// the display goes away; the backend's exit hook then runs the quit action,
+// so that the windows close (the main window saves) as with Quit. An exit at
+// any other moment is not the display going away, and once the program is
+// quitting nothing more of it runs in the ending process.
+TEST_F(QtBackendTest, AnExitFromInsideTheRunningLoopRunsTheQuitAction)
+{
+    struct Case {
+        const char* name;
+        void (*exitWhen)();
+        const char* ran;
+    };
+    const Case cases[] = {
+        { "from inside the running loop, as when the display goes away",
+            [] {
+                QTimer::singleShot(0, [] { std::exit(1); });
+                QtBackend::Current()->Run(EventLoop::Main());
+            },
+            "Close" },
+        { "after a quit that ended the loop, once the runtime has reset it, as it does on its way out",
+            [] {
+                QTimer::singleShot(0, [] { Quit(0); });
+                QtBackend::Current()->Run(EventLoop::Main());
+                EventLoop::Main().Reset();
+                std::exit(1);
+            },
+            "nothing" },
+        { "from inside the loop once the quit action has run, a task it left still to run",
+            [] {
+                QTimer::singleShot(0, [] {
+                    GetAppObject()->QuitAction();
+                    EventLoop::Main().Post([] { TestWindow::Log().push_back("a task left"); });
+                    std::exit(1);
+                });
+                QtBackend::Current()->Run(EventLoop::Main());
+            },
+            "Close" },
+    };
+    // A process of its own for each, in which the exit hook is set by the
+    // first Run, after the report, so that the report comes after the hook.
+    std::string previousStyle = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EXIT(
+            {
+                RuntimeRegisterAppObject(TestApp::Create());
+                TestWindow::Log().clear();
+                std::atexit(&ReportLogAtExit);
+                Ref<TestWindow> open = TestWindow::Open({ nullptr, FixedWindow(212, 130, "Tockamo"), {} });
+                open->Show();
+                c.exitWhen();
+            },
+            ::testing::ExitedWithCode(1), std::string("ran by the end: ") + c.ran + "\\.");
+    }
+    GTEST_FLAG_SET(death_test_style, previousStyle);
 }
 
 // Every window shows the icon the program named; a program that names an

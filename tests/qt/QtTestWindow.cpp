@@ -1,6 +1,7 @@
 #include "QtTestWindow.h"
 
 #include "app/Startup.h"
+#include "framework/EventLoop.h"
 #include "framework/Label.h"
 #include "framework/PushButton.h"
 #include "framework/RectControl.h"
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 namespace fw::qt::testing {
 
@@ -263,13 +265,14 @@ ControlDesign MakeTimer(const std::string& name, int32_t period)
 
 namespace fw::qt::testing {
 
-namespace {
-
-Color ToColor(const QColor& colour)
+void FireTimersDueNext()
 {
-    return Color { colour.rgb() & 0xFFFFFFu };
-}
-
+    EventLoop& loop = EventLoop::Main();
+    std::optional<Clock::Duration> due = loop.NextDue();
+    ASSERT_TRUE(due.has_value()) << "no timer is running";
+    loop.FireDueTimers(*due);
+    loop.RunPending();
+    QtBackend::Current()->LeaveIfQuitting();
 }
 
 double Ink::Contrast() const

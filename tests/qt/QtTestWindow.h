@@ -96,6 +96,11 @@ private:
     QtBackend* m_backend = nullptr;
 };
 
+// Brings the framework's clock to the next time a timer is due, at once: what
+// falls due then fires as when the backend's Qt timer goes off, without
+// waiting for that time to come.
+void FireTimersDueNext();
+
 // True when `widget` shows, in each size compiled in, the very pictures of
 // the icon compiled in under `resources`.
 ::testing::AssertionResult ShowsCompiledIcon(const QWidget& widget, const std::string& resources);
