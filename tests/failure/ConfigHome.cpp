@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -93,36 +91,6 @@ void ExpectSaid(const std::string& said, const std::string& path, const char* wo
     ASSERT_EQ(lines.size(), 1u) << said;
     EXPECT_TRUE(lines[0].starts_with("tockamo: ")) << lines[0];
     EXPECT_NE(lines[0].find(words), std::string::npos) << lines[0];
-}
-
-void MakeLinkChain(const std::string& first, const std::string& folder, int count, const std::string& end)
-{
-    std::string next = end;
-    for (int link = count - 1; link >= 1; --link) {
-        std::string name = "link" + std::to_string(link);
-        std::filesystem::create_symlink(next, folder + "/" + name);
-        next = name;
-    }
-    std::filesystem::create_symlink(folder == std::filesystem::path(first).parent_path() ? next : folder + "/" + next, first);
-}
-
-std::optional<std::string> ReadFile(const std::string& path)
-{
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const std::string& contents)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << contents;
-    if (!out.flush())
-        throw std::runtime_error("cannot write " + path);
 }
 
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/Files.h"
 #include "tests/support/HeadlessFixture.h"
 
 #include <optional>
@@ -50,11 +51,5 @@ std::vector<std::string> LinesNaming(const std::string& said, const std::string&
 // that it holds `words`, or nothing at all where `words` is nullptr.
 void ExpectSaid(const std::string& said, const std::string& path, const char* words);
 
-// `count` symbolic links in a row: the first at `first`, the others
-// "link<n>" in `folder`, each leading to the next and the last to `end`.
-void MakeLinkChain(const std::string& first, const std::string& folder, int count, const std::string& end);
-
-std::optional<std::string> ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& contents);
 
 }

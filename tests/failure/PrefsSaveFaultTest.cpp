@@ -459,13 +459,7 @@ void PrintTo(const HostileCase& c, std::ostream* os)
 
 long ResidentKb(pid_t pid)
 {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.starts_with("VmRSS:"))
-            return std::atol(line.c_str() + 6);
-    }
-    return 0;
+    return std::atol(StatusField(pid, "VmRSS").c_str());
 }
 
 class PrefsHostileFile : public PrefsSaveFaultTest, public ::testing::WithParamInterface<HostileCase> {

@@ -84,17 +84,12 @@ INSTANTIATE_TEST_SUITE_P(Terminate, TerminateHeadless, ::testing::ValuesIn(kTerm
 
 #ifdef TOCKAMO_PROGRAM_PATH
 
-// The bits of `signalNumber` in one line of /proc/<pid>/status ("SigCgt:",
-// "ShdPnd:", ...).
+// The bit of `signalNumber` in one line of /proc/<pid>/status ("SigCgt",
+// "ShdPnd", ...).
 bool StatusHas(pid_t pid, const std::string& field, int signalNumber)
 {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field + ":", 0) == 0)
-            return (std::stoull(line.substr(field.size() + 1), nullptr, 16) >> (signalNumber - 1)) & 1;
-    }
-    return false;
+    std::string mask = StatusField(pid, field);
+    return !mask.empty() && (std::stoull(mask, nullptr, 16) >> (signalNumber - 1)) & 1;
 }
 
 // Starts the built program with its standard output going to `output`, its

@@ -1,8 +1,8 @@
 #include "framework/FolderItem.h"
 #include "framework/SaveFile.h"
 #include "framework/TextInputStream.h"
-#include "tests/failure/ConfigHome.h"
 #include "tests/support/FileFaults.h"
+#include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
 
