@@ -113,11 +113,17 @@ void MakePipe(const std::string& path)
         throw std::runtime_error("cannot make a pipe at " + path);
 }
 
-// `count` links in a row from the file to "end.txt" in the folder.
+// `count` links in a row from the file to "end.txt" in the folder, each
+// leading to the next.
 void ChainOfLinks(const Scratch& s, int count)
 {
     WriteFile(s.Folder() + "/end.txt", kOld);
-    MakeLinkChain(s.File(), s.Folder(), count, "end.txt");
+    std::string next = "end.txt";
+    for (int link = count - 1; link >= 0; --link) {
+        std::string name = link == 0 ? s.File() : s.Folder() + "/link" + std::to_string(link);
+        fs::create_symlink(next, name);
+        next = "link" + std::to_string(link);
+    }
 }
 
 // The file as a link to the user's notes, the link and the folder owned as

@@ -26,17 +26,6 @@ void WriteFile(const std::string& path, const std::string& contents)
         throw std::runtime_error("cannot write " + path);
 }
 
-void MakeLinkChain(const std::string& first, const std::string& folder, int count, const std::string& end)
-{
-    std::string next = end;
-    for (int link = count - 1; link >= 1; --link) {
-        std::string name = "link" + std::to_string(link);
-        std::filesystem::create_symlink(next, folder + "/" + name);
-        next = name;
-    }
-    std::filesystem::create_symlink(folder == std::filesystem::path(first).parent_path() ? next : folder + "/" + next, first);
-}
-
 std::string StatusField(pid_t pid, const std::string& field)
 {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");

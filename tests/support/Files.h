@@ -10,9 +10,6 @@ namespace tockamo::testing {
 std::optional<std::string> ReadFile(const std::string& path);
 // Writes `contents` to `path`, replacing what stood there.
 void WriteFile(const std::string& path, const std::string& contents);
-// `count` symbolic links in a row: the first at `first`, the others
-// "link<n>" in `folder`, each leading to the next and the last to `end`.
-void MakeLinkChain(const std::string& first, const std::string& folder, int count, const std::string& end);
 // The text after "<field>:" in /proc/<pid>/status, blanks and all; empty when
 // there is no such field or process.
 std::string StatusField(pid_t pid, const std::string& field);
