@@ -12,6 +12,8 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -138,6 +140,9 @@ void PlantedLink(const Scratch& s, uid_t linkOwner, uid_t folderOwner, bool shar
     if (shared)
         fs::permissions(s.Folder(), fs::perms(01777));
 }
+
+// The descriptor by which a save under way holds its temporary's lock.
+int s_underWay = -1;
 
 struct Fault {
     FileFault kind;
@@ -350,6 +355,34 @@ const SaveCase kCases[] = {
     {
         "NothingIsWrittenInPlaceWhereNoFileStands", [](const Scratch&) {}, { { FileFault::Create, EACCES } }, "no new file can be made in",
         [](const Scratch& s, const std::vector<std::string>&) { EXPECT_TRUE(Scratch::Entries(s.Folder()).empty()); },
+    },
+    // The lock, and the tidy-up it keeps from saves still under way.
+    {
+        "AFileSystemWithoutLocks", [](const Scratch& s) { WriteFile(s.File(), kOld); }, { { FileFault::NoLocks } }, nullptr,
+        [](const Scratch& s, const std::vector<std::string>&) { EXPECT_EQ(ReadFile(s.File()), std::optional<std::string>(kSaved)); },
+    },
+    {
+        "AnotherProcesssTidyUpTakesTheNewFile", [](const Scratch& s) { WriteFile(s.File(), kOld); }, { { FileFault::TidyUpRace } }, nullptr,
+        [](const Scratch& s, const std::vector<std::string>&) {
+            EXPECT_EQ(ReadFile(s.File()), std::optional<std::string>(kSaved));
+            EXPECT_EQ(Scratch::Entries(s.Folder()), kJustTheFile);
+        },
+    },
+    {
+        // One left by a killed save, and one that a save under way holds.
+        "LeftoversGoAndSavesUnderWayStay",
+        [](const Scratch& s) {
+            WriteFile(s.File(), kOld);
+            WriteFile(s.File() + ".tmp-999999", "left over\n");
+            WriteFile(s.File() + ".tmp-999998-3", "under way\n");
+            s_underWay = ::open((s.File() + ".tmp-999998-3").c_str(), O_RDONLY | O_CLOEXEC);
+            ::flock(s_underWay, LOCK_EX);
+        },
+        {}, nullptr,
+        [](const Scratch& s, const std::vector<std::string>&) {
+            EXPECT_EQ(Scratch::Entries(s.Folder()), (std::vector<std::string> { "settings.txt", "settings.txt.tmp-999998-3" }));
+            ::close(s_underWay);
+        },
     },
     // A save never waits on another process.
     {
