@@ -47,8 +47,9 @@ void loadPrefs();
 // Rewrites "tockamo.txt" from the open main window with SaveFile: the old
 // file is replaced only once the new one is wholly on disk, and a failure
 // keeps the old file. A file that was there at start but could not be read
-// is left as it is. Either way standard error says, in one line naming the
-// file, that the settings were not saved and why.
+// is left as it is. Whatever keeps the settings from being saved, standard
+// error says so in one line that names the file, or the folder in the way,
+// and why.
 void savePrefs();
 // Appends the directives of `f` to gDirectives; false when there is no file
 // to read.
